@@ -1,0 +1,32 @@
+# Qt code lives only in files named *_window.* or *_qt.*; everything else in a
+# subsystem folder is core logic that links the standard library alone.
+function(mnemora_split_sources dir core_out ui_out)
+  file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
+  set(core "")
+  set(ui "")
+  foreach(f IN LISTS all)
+    get_filename_component(name "${f}" NAME_WE)
+    if(name MATCHES "_window$" OR name MATCHES "_qt$")
+      list(APPEND ui "${f}")
+    else()
+      list(APPEND core "${f}")
+    endif()
+  endforeach()
+  set(${core_out} "${core}" PARENT_SCOPE)
+  set(${ui_out} "${ui}" PARENT_SCOPE)
+endfunction()
+
+# One test program per folder of tests/, so that a broken suite never stops
+# the others from building.
+function(mnemora_test_folder name dir)
+  file(GLOB srcs CONFIGURE_DEPENDS "${dir}/*.cpp")
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  mnemora_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARGN} mnemora_test_support GTest::gmock GTest::gtest_main)
+  # Window tests draw into memory, so no suite needs a display.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()
