@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace mnemora {
+
+inline constexpr std::uint32_t REG_SZ = 1;
+inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
+inline constexpr std::uint32_t REG_BINARY = 3;
+inline constexpr std::uint32_t REG_DWORD = 4;
+
+enum class ValueType { String, ExpandString, Binary, DWord };
+
+// Everything that is neither text nor a number counts as binary.
+constexpr ValueType valueTypeOf(std::uint32_t raw) {
+    switch (raw) {
+        case REG_SZ: return ValueType::String;
+        case REG_EXPAND_SZ: return ValueType::ExpandString;
+        case REG_DWORD: return ValueType::DWord;
+        default: return ValueType::Binary;
+    }
+}
+
+// A stored value: its type number and its bytes exactly as kept (a text
+// value's bytes normally end in one zero byte).
+struct RegValue {
+    std::uint32_t rawType = REG_BINARY;
+    std::string bytes;
+
+    ValueType type() const { return valueTypeOf(rawType); }
+    friend bool operator==(const RegValue&, const RegValue&) = default;
+};
+
+using KeyHandle = int;
+
+// A per-user key/value store with the registry's typing. Key paths are
+// relative to the user's root key, parts separated by "\"; the empty path is
+// the root key itself. Names of keys and values compare without ASCII case.
+class RegistryBackend {
+public:
+    virtual ~RegistryBackend() = default;
+    // Creates the key first when canCreate is true; nullopt when it cannot be
+    // opened (or created).
+    virtual std::optional<KeyHandle> openKey(std::string_view path, bool canCreate) = 0;
+    virtual std::optional<RegValue> query(KeyHandle key, std::string_view name) = 0;
+    // false when the store refuses the write.
+    virtual bool set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) = 0;
+    virtual void close(KeyHandle key) = 0;
+};
+
+// The access layer the settings use: at most one open key at a time, failures
+// raised as RegistryError with the user-facing text.
+class TRegistry {
+public:
+    explicit TRegistry(RegistryBackend& backend) : backend_(backend) {}
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+    ~TRegistry() { CloseKey(); }
+
+    // A path starting with "\" is taken from the root key, any other from the
+    // open key (or the root key when none is open).
+    bool OpenKey(std::string_view path, bool canCreate);
+    bool ValueExists(std::string_view name);
+    std::string ReadString(std::string_view name);
+    std::int32_t ReadInteger(std::string_view name);
+    bool ReadBool(std::string_view name);
+    void WriteString(std::string_view name, std::string_view value);
+    void WriteInteger(std::string_view name, std::int32_t value);
+    void WriteBool(std::string_view name, bool value);
+    void CloseKey();
+
+    bool HasOpenKey() const { return key_.has_value(); }
+    const std::string& CurrentPath() const { return currentPath_; }
+
+private:
+    void write(std::string_view name, std::uint32_t rawType, std::string_view bytes);
+
+    RegistryBackend& backend_;
+    std::optional<KeyHandle> key_;
+    std::string currentPath_;
+};
+
+// ASCII-only, as the store compares names.
+bool sameNameIgnoringCase(std::string_view a, std::string_view b);
+
+}  // namespace mnemora

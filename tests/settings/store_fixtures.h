@@ -1,0 +1,87 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "settings/file_store.h"
+#include "settings/memory_store.h"
+#include "settings/settings.h"
+#include "temp_dir.h"
+
+namespace mnemora::test {
+
+inline constexpr std::string_view kKeyPath = "Software\\Vantero\\Mnemora\\1.01";
+
+inline std::string dword(std::uint32_t n) {
+    std::string b;
+    for (int i = 0; i < 4; ++i) {
+        b.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
+    }
+    return b;
+}
+
+inline std::string text(std::string_view s) {
+    std::string b(s);
+    b.push_back('\0');
+    return b;
+}
+
+// Puts a raw value into a store through its own interface.
+inline void seed(RegistryBackend& store, std::string_view name, std::uint32_t type, std::string_view bytes,
+                 std::string_view path = kKeyPath) {
+    const auto key = store.openKey(path, true);
+    if (!key || !store.set(*key, name, type, bytes)) {
+        std::abort();
+    }
+    store.close(*key);
+}
+
+inline std::optional<RegValue> stored(RegistryBackend& store, std::string_view name,
+                                      std::string_view path = kKeyPath) {
+    const auto key = store.openKey(path, false);
+    if (!key) {
+        return std::nullopt;
+    }
+    auto value = store.query(*key, name);
+    store.close(*key);
+    return value;
+}
+
+struct MemoryStoreMaker {
+    std::unique_ptr<RegistryBackend> make(const TempDir&) { return std::make_unique<MemoryRegistryStore>(); }
+};
+
+struct FileStoreMaker {
+    std::unique_ptr<RegistryBackend> make(const TempDir& dir) {
+        return std::make_unique<FileRegistryStore>(dir / "config" / "Vantero" / "Mnemora.reg");
+    }
+};
+
+class FixedEnvironment : public SettingsEnvironment {
+public:
+    explicit FixedEnvironment(std::string dir, int ppi = 96) : dir_(std::move(dir)), ppi_(ppi) {}
+    std::string currentDirectory() const override { return dir_; }
+    int pixelsPerInch() const override { return ppi_; }
+
+private:
+    std::string dir_;
+    int ppi_;
+};
+
+class RecordingTarget : public AppearanceTarget {
+public:
+    void applyQuestionAppearance(const TFont& f, TColor background) override {
+        font = f;
+        color = background;
+        ++applied;
+    }
+    void setTrayEnabled() override { trayEnabled = true; }
+
+    TFont font;
+    TColor color = 0;
+    int applied = 0;
+    bool trayEnabled = false;
+};
+
+}  // namespace mnemora::test
