@@ -1,0 +1,194 @@
+#include "chart/chart_controller.h"
+
+#include <cstdio>
+#include <ctime>
+
+#include "chart/chart_file.h"
+#include "core/cp1251.h"
+
+namespace mnemora {
+
+TColor shadeColor(TToneChart::Shade shade) {
+    switch (shade) {
+    case TToneChart::Shade::Inactive:
+        return clGrayText;
+    case TToneChart::Shade::Plain:
+        return clBtnFace;
+    case TToneChart::Shade::Shaded:
+        return clSilver;
+    }
+    return clBtnFace;
+}
+
+std::string localDateTimeText() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    ::localtime_r(&now, &local);
+    char text[64];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", local.tm_mday, local.tm_mon + 1,
+                  local.tm_year + 1900, local.tm_hour, local.tm_min);
+    return text;
+}
+
+ChartController::ChartController(ChartView& view, Clock clock) : view_(view), clock_(std::move(clock)) {
+    setCaption(std::string(kChartCaption));
+    view_.setCornerColor(corner_);
+    setActionsEnabled(false);
+    view_.setNoteEnabled(false);
+    view_.cellsChanged(chart_);
+}
+
+void ChartController::setCaption(std::string caption) {
+    caption_ = std::move(caption);
+    view_.setCaption(caption_);
+}
+
+void ChartController::setActionsEnabled(bool enabled) {
+    saveEnabled_ = enabled;
+    saveAsEnabled_ = enabled;
+    view_.setActionEnabled(ChartAction::Save, enabled);
+    view_.setActionEnabled(ChartAction::SaveAs, enabled);
+}
+
+void ChartController::SetModified(bool modified) {
+    setActionsEnabled(modified);
+    corner_ = modified ? kCornerModified : kCornerClean;
+    view_.setCornerColor(corner_);
+    if (modified) {
+        chart_.RecalcTone();
+        view_.cellsChanged(chart_);
+    }
+}
+
+void ChartController::setNote(const std::string& text) {
+    if (text == note_) {
+        return;  // an unchanged edit control raises no change event
+    }
+    view_.setNoteText(text);
+    EditPrimetChange(text);
+}
+
+void ChartController::ResetChart() {
+    editable_ = true;
+    view_.setNoteEnabled(true);
+    date_ = clock_();
+    view_.setDateText(date_);
+    fileName_.clear();
+    setNote("");  // may mark the chart modified; the next step undoes that
+    SetModified(false);
+    chart_.ClearInputCells();
+    view_.cellsChanged(chart_);
+}
+
+void ChartController::UpdateCaption() { setCaption(std::string(kChartCaption) + "[" + fileName_ + "]"); }
+
+bool ChartController::QuerySave() {
+    if (!IsModified()) {
+        return true;
+    }
+    switch (view_.askQuestion(kSaveQuestion)) {
+    case ChartAnswer::Cancel:
+        return false;
+    case ChartAnswer::Yes:
+        ActionSaveExecute();  // a failure escapes, so the caller does not go on
+        return true;
+    case ChartAnswer::No:
+        return true;
+    }
+    return false;
+}
+
+ChartDialog ChartController::dialog(std::string_view title, std::string_view filter) const {
+    return ChartDialog{title, filter, kChartDefaultExt, reportDir_};
+}
+
+void ChartController::ActionNewExecute() {
+    if (QuerySave()) {
+        ResetChart();
+    }
+}
+
+void ChartController::ActionOpenFileExecute() {
+    if (!QuerySave()) {
+        return;
+    }
+    const std::optional<std::string> path = view_.runOpenDialog(dialog(kOpenDialogTitle, kOpenDialogFilter));
+    if (!path) {
+        return;
+    }
+    ResetChart();
+    ChartTexts texts;
+    try {
+        texts = ReadChartFile(*path, chart_);
+    } catch (const ChartFormatError&) {
+        view_.cellsChanged(chart_);
+        view_.showMessage(kUnknownFormatMessage);
+        return;
+    }
+    fileName_ = *path;
+    UpdateCaption();
+    date_ = texts.date;
+    view_.setDateText(date_);
+    setNote(texts.note);
+    SetModified(false);
+    chart_.RecalcTone();
+    view_.cellsChanged(chart_);
+}
+
+void ChartController::writeToCurrentFile() {
+    WriteChartFile(fileName_, date_, note_, chart_);
+    SetModified(false);
+}
+
+void ChartController::ActionSaveExecute() {
+    if (!saveEnabled_) {
+        return;
+    }
+    if (fileName_.empty()) {
+        ActionSaveAsExecute();
+        return;
+    }
+    writeToCurrentFile();
+}
+
+void ChartController::ActionSaveAsExecute() {
+    if (!saveAsEnabled_) {
+        return;
+    }
+    const std::optional<std::string> path = view_.runSaveDialog(dialog(kSaveDialogTitle, kSaveDialogFilter));
+    if (!path) {
+        return;
+    }
+    fileName_ = *path;
+    UpdateCaption();
+    writeToCurrentFile();
+}
+
+void ChartController::ActionCloseExecute() { view_.hideWindow(); }
+
+void ChartController::EditPrimetChange(const std::string& text) {
+    note_ = text;
+    SetModified(true);
+}
+
+void ChartController::PanelMouseUp(const ChartPanel& panel) {
+    if (panel.tag != kCellPanelTag) {
+        view_.requestHelp(panel.helpContext);
+        return;
+    }
+    if (!editable_) {
+        view_.showMessage(kInactiveClickMessage);
+        return;
+    }
+    chart_.ToggleCell(panel.cell);
+    view_.cellsChanged(chart_);
+    SetModified(true);
+}
+
+void ChartController::N9Click() { view_.requestHelp(kChartHelpContext); }
+
+bool ChartController::acceptsNoteText(std::string_view utf8) {
+    return isCp1251Text(utf8) && utf8.find_first_of("\r\n") == std::string_view::npos;
+}
+
+}  // namespace mnemora
