@@ -1,0 +1,140 @@
+#include "sessions/session_engine.h"
+
+#include "core/caption.h"
+
+namespace mnemora {
+
+SessionEngine::SessionEngine(SessionView& view, SessionSettings& settings, RandomGenerator& random,
+                             std::function<bool(const std::string&)> fileTest)
+    : view_(view), settings_(settings), random_(random), fileTest_(std::move(fileTest)) {
+    view_.setWindowCaption(kBaseCaption);
+}
+
+bool SessionEngine::IsPathCaption(std::string_view caption) {
+    return caption != "&Сессии" && caption != "&Начать";
+}
+
+std::string SessionEngine::listSection() const { return "List" + std::to_string(FListNumber); }
+
+void SessionEngine::ClickSession(const MenuItemData& item) {
+    FIni.reset();
+    while (!fileTest_(settings_.dataFile())) {
+        const std::string text = "Невозможно считать файл данных " + settings_.dataFile() + ".\r\n" +
+                                 "Попробовать применить настройки \"По умолчанию\"?";
+        if (view_.errorQuestion(text, kMissingFileHelpContext) != Answer::Yes) {
+            return;
+        }
+        settings_.setDefaultPaths();
+        settings_.saveSettings();
+    }
+    FIni = std::make_unique<TIniFile>(settings_.dataFile());
+    FListNumber = item.Tag;
+    std::string caption = kBaseCaption;
+    for (const std::string* c : {&item.GrandparentCaption, &item.ParentCaption, &item.Caption}) {
+        if (IsPathCaption(*c)) {
+            caption += "/" + removeAmpersands(*c);
+        }
+    }
+    view_.setWindowCaption(caption);
+    FListHelpContext = item.HelpContext;
+    view_.setWindowHelpContext(FListHelpContext);
+    view_.showWindow();
+    StartSession();
+}
+
+void SessionEngine::StartSession() {
+    view_.setActionNextEnabled(true);
+    view_.setActionPriorEnabled(true);
+    view_.setActionBreakEnabled(true);
+    view_.setActionHelpContextEnabled(true);
+    view_.setNT10Enabled(false);
+    running_ = true;
+    LoadPerceptions();
+    if (FDiskList.size() < 2) {
+        // With fewer than two names no new perception can ever be drawn.
+        view_.informationBox("В файле данных должно быть не меньше двух восприятий.");
+        EndSession();
+        return;
+    }
+    view_.setHeaderText(FIni->ReadString(listSection(), "0", "Можете ли Вы вспомнить:"));
+    FPerceptionIndex = 0;
+    FQuestionIndex = 1;
+    FRecallStage = -1;
+    ShowQuestion(0);
+}
+
+void SessionEngine::LoadPerceptions() {
+    FDiskList.clear();
+    if (!FIni) {
+        return;
+    }
+    for (int i = 0;; ++i) {
+        std::string name = FIni->ReadString("Disk", std::to_string(i), "");
+        if (name.empty()) {
+            break;
+        }
+        FDiskList.push_back(std::move(name));
+    }
+}
+
+void SessionEngine::ShowQuestion(std::int32_t step) {
+    if (!RecallGate()) {
+        return;
+    }
+    FQuestionIndex += step;
+    if (FQuestionIndex < 1) {
+        FQuestionIndex = 1;
+    }
+    const std::string question = FIni ? FIni->ReadString(listSection(), std::to_string(FQuestionIndex), "") : "";
+    view_.setQuestionText(question);
+    if (question.empty()) {
+        view_.informationBox("Список закончен.");
+        EndSession();
+        return;
+    }
+    view_.setPerceptionText(NextPerception());
+    view_.setActionPriorEnabled(FQuestionIndex != 1);
+}
+
+bool SessionEngine::RecallGate() {
+    switch (FRecallStage) {
+        case 0:
+            view_.informationBox("Вспомните другой случай.");
+            FRecallStage = 1;
+            return false;
+        case 1:
+            view_.informationBox("Вспомните самый ранний случай.");
+            FRecallStage = 2;
+            return false;
+        default:
+            FRecallStage = 0;
+            return true;
+    }
+}
+
+std::string SessionEngine::NextPerception() {
+    if (FDiskList.size() < 2) {
+        return FDiskList.empty() ? std::string() : FDiskList.front();
+    }
+    std::int32_t candidate = FPerceptionIndex;
+    while (candidate == FPerceptionIndex) {
+        candidate = static_cast<std::int32_t>(random_.Random(static_cast<std::uint32_t>(FDiskList.size())));
+    }
+    FPerceptionIndex = candidate;
+    return FDiskList[static_cast<std::size_t>(candidate)];
+}
+
+void SessionEngine::EndSession() {
+    view_.setActionNextEnabled(false);
+    view_.setActionPriorEnabled(false);
+    view_.setActionBreakEnabled(false);
+    view_.setActionHelpContextEnabled(false);
+    view_.setPerceptionText("");
+    view_.setHeaderText("");
+    view_.setWindowCaption(kBaseCaption);
+    view_.setNT10Enabled(true);
+    view_.hideWindow();
+    running_ = false;
+}
+
+}  // namespace mnemora
