@@ -44,7 +44,10 @@ void safeWriteFile(const std::filesystem::path& target, std::string_view bytes,
     if (dir.empty()) {
         dir = ".";
     }
-    std::string tmpl = (dir / ("." + target.filename().string() + ".XXXXXX")).string();
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string tmpl = (dir / hidden).string();
     Fd fd(::mkstemp(tmpl.data()));
     if (fd.get() < 0) {
         throw FileError(cannotCreate);
