@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 
 #include "core/cp1251.h"
@@ -44,8 +43,10 @@ const std::string& dataFilePath() {
 
 void BM_Floor_OpenAndReadOnce(benchmark::State& state) {
     for (auto _ : state) {
-        std::ifstream in(dataFilePath(), std::ios::binary);
-        std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::ifstream in(dataFilePath(), std::ios::binary | std::ios::ate);
+        std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+        in.seekg(0);
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         benchmark::DoNotOptimize(bytes);
     }
 }

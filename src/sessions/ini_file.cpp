@@ -1,5 +1,8 @@
 #include "sessions/ini_file.h"
 
+#include <cstring>
+#include <filesystem>
+
 #include <cstdio>
 #include <memory>
 
@@ -11,7 +14,6 @@ namespace {
 // The platform's reader fills a buffer of 2048 including the terminator.
 constexpr std::size_t kMaxValueBytes = 2047;
 
-bool isLineBreak(char c) { return c == '\r' || c == '\n'; }
 
 // Blanks, tabs and the other control whitespace that trims a line.
 bool isLineSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
@@ -59,11 +61,23 @@ std::optional<std::string> findProfileValue(std::string_view bytes, std::string_
     bool seenSection = false;
     std::size_t pos = 0;
     const std::size_t n = bytes.size();
+    // memchr finds line ends far faster than a byte loop; the next CR and the
+    // next LF are each looked up again only once the scan has passed them.
+    const char* data = bytes.data();
+    auto findFrom = [&](char c, std::size_t from) {
+        const void* hit = from < n ? std::memchr(data + from, c, n - from) : nullptr;
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : n;
+    };
+    std::size_t nextCr = findFrom('\r', 0);
+    std::size_t nextLf = findFrom('\n', 0);
     while (pos < n) {
-        std::size_t end = pos;
-        while (end < n && !isLineBreak(bytes[end])) {
-            ++end;
+        if (nextCr < pos) {
+            nextCr = findFrom('\r', pos);
         }
+        if (nextLf < pos) {
+            nextLf = findFrom('\n', pos);
+        }
+        const std::size_t end = nextCr < nextLf ? nextCr : nextLf;
         std::string_view line = trim(bytes.substr(pos, end - pos), isLineSpace);
         pos = end;
         if (pos < n && bytes[pos] == '\r') {
@@ -116,7 +130,15 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
         if (!f) {
             return trimDefault(defaultValue);
         }
+        // One read into a buffer of the file's size; a file that grows
+        // meanwhile is read on in chunks.
         std::string bytes;
+        std::error_code ec;
+        const auto size = std::filesystem::file_size(path_, ec);
+        if (!ec && size < (std::size_t{1} << 31)) {
+            bytes.resize(static_cast<std::size_t>(size));
+            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f.get()));
+        }
         char buf[65536];
         std::size_t got = 0;
         while ((got = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
