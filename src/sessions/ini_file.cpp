@@ -78,7 +78,7 @@ std::optional<std::string> findProfileValue(std::string_view bytes, std::string_
             nextLf = findFrom('\n', pos);
         }
         const std::size_t end = nextCr < nextLf ? nextCr : nextLf;
-        std::string_view line = trim(bytes.substr(pos, end - pos), isLineSpace);
+        std::string_view line = bytes.substr(pos, end - pos);
         pos = end;
         if (pos < n && bytes[pos] == '\r') {
             ++pos;
@@ -86,9 +86,15 @@ std::optional<std::string> findProfileValue(std::string_view bytes, std::string_
         if (pos < n && bytes[pos] == '\n') {
             ++pos;
         }
-        if (line.empty()) {
+        while (!line.empty() && isLineSpace(line.front())) {
+            line.remove_prefix(1);
+        }
+        // Outside the wanted section only a section line matters, so skip
+        // the rest before trimming its end.
+        if (line.empty() || (!inSection && line.front() != '[')) {
             continue;
         }
+        line = rtrim(line, isLineSpace);
         if (line.front() == '[') {
             if (inSection) {
                 // Only the first section of the name is searched.
