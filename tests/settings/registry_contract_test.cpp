@@ -8,15 +8,8 @@ namespace mnemora::test {
 namespace {
 
 template <typename Maker>
-class RegistryContract : public ::testing::Test {
-protected:
-    RegistryContract() : store(Maker().make(dir)) {}
+class RegistryContract : public StoreTest<Maker> {};
 
-    TempDir dir;
-    std::unique_ptr<RegistryBackend> store;
-};
-
-using Stores = ::testing::Types<MemoryStoreMaker, FileStoreMaker>;
 TYPED_TEST_SUITE(RegistryContract, Stores);
 
 template <typename F>

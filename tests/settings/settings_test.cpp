@@ -17,14 +17,8 @@ std::string loadError(TParamValues& values, RegistryBackend& store, RecordingTar
 }
 
 template <typename Maker>
-class SettingsRoundTrip : public ::testing::Test {
-protected:
-    SettingsRoundTrip() : store(Maker().make(dir)) {}
-    TempDir dir;
-    std::unique_ptr<RegistryBackend> store;
-};
+class SettingsRoundTrip : public StoreTest<Maker> {};
 
-using Stores = ::testing::Types<MemoryStoreMaker, FileStoreMaker>;
 TYPED_TEST_SUITE(SettingsRoundTrip, Stores);
 
 TYPED_TEST(SettingsRoundTrip, SaveThenLoadRestoresEveryField) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 #include <string_view>
@@ -83,5 +85,17 @@ public:
     int applied = 0;
     bool trayEnabled = false;
 };
+
+// One fresh store of each kind per test, so that the typed suites run the
+// same cases over every back end.
+template <typename Maker>
+class StoreTest : public ::testing::Test {
+protected:
+    StoreTest() : store(Maker().make(dir)) {}
+    TempDir dir;
+    std::unique_ptr<RegistryBackend> store;
+};
+
+using Stores = ::testing::Types<MemoryStoreMaker, FileStoreMaker>;
 
 }  // namespace mnemora::test
