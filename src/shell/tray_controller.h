@@ -1,0 +1,105 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace mnemora {
+
+inline constexpr std::uint32_t WM_TRAYNOTIFY = 0x0700;
+inline constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
+inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
+inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
+inline constexpr std::uint32_t NIM_ADD = 0;
+inline constexpr std::uint32_t NIM_DELETE = 2;
+inline constexpr std::uint32_t NIF_MESSAGE = 1;
+inline constexpr std::uint32_t NIF_ICON = 2;
+inline constexpr std::uint32_t NIF_TIP = 4;
+inline constexpr std::uint32_t IDI_APPLICATION = 32512;
+
+inline constexpr std::size_t kIconDataSize = 88;
+inline constexpr std::size_t kTipOffset = 24;
+inline constexpr std::size_t kTipSize = 64;
+using IconData = std::array<std::uint8_t, kIconDataSize>;
+
+struct ScreenPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// What the tray logic needs of the desktop and of the main window.
+class TrayShell {
+public:
+    virtual ~TrayShell() = default;
+    // NIM_ADD or NIM_DELETE with the record; false when the desktop refuses.
+    virtual bool notifyIcon(std::uint32_t message, const IconData& data) = 0;
+    virtual ScreenPoint cursorPos() const = 0;
+    virtual void setForegroundApplicationWindow() = 0;
+    virtual void setForegroundMainWindow() = 0;
+    // Removes the task-bar button.
+    virtual void hideApplicationWindow() = 0;
+    virtual std::uint32_t mainWindowHandle() = 0;
+    virtual std::uint32_t applicationIconHandle() const = 0;
+    virtual std::uint32_t loadStandardIcon(std::uint32_t id) const = 0;
+    virtual std::string mainWindowCaption() const = 0;
+    virtual void processMessages() = 0;
+    // Shows the tray menu with its top-left corner at the point; returns
+    // when it has closed.
+    virtual void popupMenu(ScreenPoint at) = 0;
+    virtual void showMainWindow() = 0;
+    virtual void hideMainWindow() = 0;
+};
+
+// "&Параметры" click mode: 0 single click, 1 double click, -1 neither.
+enum class MinimizeCause { StartUp, Application };
+
+// The tray part of the main window: two flags and the icon record.
+class TrayController {
+public:
+    TrayController(TrayShell& shell, std::function<int()> clickMode, std::function<void()> restoreApplication);
+
+    void setTrayEnabled() { FTrayEnabled = true; }
+
+    void FillTrayIconData();
+    std::uint32_t TrayIconHandle() const;
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    void WMTrayNotify(std::uint32_t mouseMessage);
+    void ApplicationEvents1Minimize(MinimizeCause cause);
+    void ApplicationEvents1Restore();
+    void FormClose() { RemoveTrayIcon(); }
+
+    bool trayEnabled() const { return FTrayEnabled; }
+    bool trayIconShown() const { return FTrayIconShown; }
+    const IconData& iconData() const { return FIconData; }
+
+private:
+    TrayShell& shell_;
+    std::function<int()> clickMode_;
+    std::function<void()> restoreApplication_;
+    bool FTrayEnabled = false;
+    bool FTrayIconShown = false;
+    IconData FIconData{};
+};
+
+// The tip field as text: the bytes up to the first zero, as UTF-8.
+std::string iconTipText(const IconData& data);
+
+// The application's minimised state and its two events.
+class TApplication {
+public:
+    static constexpr const char* kTitle = "Мнемора";
+
+    std::function<void()> OnMinimize;
+    std::function<void()> OnRestore;
+
+    void Minimize();
+    void Restore();
+    bool minimized() const { return minimized_; }
+
+private:
+    bool minimized_ = false;
+};
+
+}  // namespace mnemora
