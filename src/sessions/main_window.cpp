@@ -1,0 +1,438 @@
+#include "sessions/main_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <vector>
+
+#include "core/caption.h"
+#include "core/cp1251.h"
+#include "sessions/band_splitter.h"
+#include "shell/message_boxes_qt.h"
+
+namespace mnemora {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QFrame* makePanel(const char* name, QWidget* parent, bool raised) {
+    auto* panel = new QFrame(parent);
+    panel->setObjectName(name);
+    if (raised) {
+        panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        panel->setLineWidth(1);
+    }
+    return panel;
+}
+
+// The look "MS Sans Serif", 8 points gives: the substitute the desktop picks
+// for that face, at the same pixel height.
+QFont windowFont() {
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    return font;
+}
+
+}  // namespace
+
+QString mnemonicHtml(const std::string& caption) {
+    const MnemonicText m = parseMnemonic(caption);
+    QString html;
+    std::size_t pos = 0;
+    std::size_t index = 0;
+    std::size_t next = 0;
+    while (pos < m.text.size()) {
+        const std::size_t start = pos;
+        if (!decodeUtf8(m.text, pos)) {
+            ++pos;
+        }
+        QString ch = qs(std::string_view(m.text).substr(start, pos - start)).toHtmlEscaped();
+        if (ch == "\n") {
+            ch = "<br>";
+        }
+        const bool underline = next < m.underlined.size() && m.underlined[next] == index;
+        if (underline) {
+            ++next;
+            html += "<u>" + ch + "</u>";
+        } else {
+            html += ch;
+        }
+        ++index;
+    }
+    return "<span style=\"white-space:pre-wrap\">" + html + "</span>";
+}
+
+void MnemonicLabel::setCaption(const std::string& caption) {
+    caption_ = caption;
+    setText(mnemonicHtml(caption));
+}
+
+void MnemonicLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit clicked();
+    }
+}
+
+BandSplitter::BandSplitter(QWidget* band, QWidget* questionArea, int minimum, bool bandAbove, QWidget* parent)
+    : QWidget(parent), band_(band), question_(questionArea), minimum_(minimum), bandAbove_(bandAbove) {
+    setFixedHeight(3);
+    setCursor(Qt::SizeVerCursor);
+}
+
+void BandSplitter::dragBandTo(int requested) {
+    const int shared = band_->height() + question_->height();
+    band_->setFixedHeight(bandHeightWhileDragging(requested, minimum_, shared));
+}
+
+void BandSplitter::mousePressEvent(QMouseEvent* event) {
+    pressY_ = static_cast<int>(event->globalPosition().y());
+    pressHeight_ = band_->height();
+}
+
+void BandSplitter::mouseMoveEvent(QMouseEvent* event) {
+    if ((event->buttons() & Qt::LeftButton) == 0) {
+        return;
+    }
+    const int dy = static_cast<int>(event->globalPosition().y()) - pressY_;
+    dragBandTo(bandAbove_ ? pressHeight_ + dy : pressHeight_ - dy);
+}
+
+TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random, QWidget* parent)
+    : QWidget(parent), settings_(settings), help_(help) {
+    setObjectName("Form1");
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFont(windowFont());
+    setAutoFillBackground(true);
+    createActions();
+    createControls();
+    buildTrayPopup();
+    // FormCreate: the engine sets the base caption and owns the perception list.
+    engine_ = std::make_unique<SessionEngine>(*this, settings_, random);
+    setHelpContext(this, kWindowHelpContext);
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createActions() {
+    for (const ActionSpec& spec : mainActions()) {
+        auto* a = new QAction(qs(spec.caption), this);
+        a->setObjectName(qs(spec.name));
+        a->setEnabled(spec.enabledAtStart);
+        actions_[static_cast<std::size_t>(spec.id)] = a;
+    }
+    auto on = [this](ActionId id, auto handler) {
+        connect(action(id), &QAction::triggered, this, [handler] { guarded(handler); });
+    };
+    on(ActionId::Next, [this] { ActionNextExecute(); });
+    on(ActionId::Prior, [this] { ActionPriorExecute(); });
+    on(ActionId::Break, [this] { ActionBreakExecute(); });
+    on(ActionId::Exit, [this] { ActionExitExecute(); });
+    on(ActionId::Help, [this] { ActionHelpExecute(); });
+    on(ActionId::HelpContext, [this] { ActionHelpContextExecute(); });
+    on(ActionId::Params, [this] {
+        if (onParams) {
+            onParams();
+        }
+    });
+    on(ActionId::About, [this] {
+        if (onAbout) {
+            onAbout();
+        }
+    });
+    on(ActionId::EditTest, [this] {
+        if (onEditTest) {
+            onEditTest();
+        }
+    });
+}
+
+QPushButton* TForm1::makeButton(const char* name, int x, ActionId id, const char* hint) {
+    auto* b = new QPushButton(Panel_Button);
+    b->setObjectName(name);
+    b->setGeometry(x, 8, 75, 25);
+    b->setAutoDefault(false);
+    if (hint != nullptr) {
+        b->setProperty("Hint", QString::fromUtf8(hint));  // kept, but hints are not shown here
+    }
+    QAction* a = action(id);
+    auto sync = [b, a] {
+        b->setText(a->text());
+        b->setEnabled(a->isEnabled());
+    };
+    sync();
+    connect(a, &QAction::changed, b, sync);
+    connect(b, &QPushButton::clicked, a, &QAction::trigger);
+    return b;
+}
+
+void TForm1::createControls() {
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    Panel1 = makePanel("Panel1", this, false);
+    outer->addWidget(Panel1);
+
+    auto* column = new QVBoxLayout(Panel1);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    Panel_Quest = makePanel("Panel_Quest", Panel1, true);
+    Panel_Quest->setFixedHeight(57);
+    Label1 = new QLabel(QString::fromUtf8("Восприятие:"), Panel_Quest);
+    Label1->setObjectName("Label1");
+    Label1->move(8, 11);
+    Label1->adjustSize();
+    Label_O = new MnemonicLabel(Panel_Quest);
+    Label_O->setObjectName("Label_O");
+    QFont bold = windowFont();
+    bold.setBold(true);
+    bold.setUnderline(true);
+    Label_O->setFont(bold);
+    Label_O->setCursor(Qt::WhatsThisCursor);
+    // The substitute face is wider than the original one; keep a gap after "Восприятие:".
+    Label_O->move(std::max(76, Label1->x() + Label1->width() + 6), 11);
+    connect(Label_O, &MnemonicLabel::clicked, this, [this] { guarded([this] { Edit_OClick(); }); });
+    Label_Quest = new MnemonicLabel(Panel_Quest);
+    Label_Quest->setObjectName("Label_Quest");
+    Label_Quest->move(8, 32);
+
+    PanelText = makePanel("PanelText", Panel1, false);
+    auto* textLayout = new QVBoxLayout(PanelText);
+    textLayout->setContentsMargins(0, 0, 0, 0);
+    Label_Text = new MnemonicLabel(PanelText);
+    Label_Text->setObjectName("Label_Text");
+    Label_Text->setAlignment(Qt::AlignCenter);
+    Label_Text->setWordWrap(true);
+    Label_Text->setAutoFillBackground(true);
+    Label_Text->setContextMenuPolicy(Qt::CustomContextMenu);
+    Label_Text->setMinimumSize(1, 1);
+    Label_Text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+    textLayout->addWidget(Label_Text);
+
+    Panel_Button = makePanel("Panel_Button", Panel1, true);
+    Panel_Button->setFixedHeight(41);
+    Button_Last = makeButton("Button_Last", 8, ActionId::Prior, "Предыдущий");
+    Button_Next = makeButton("Button_Next", 96, ActionId::Next, "Следующий");
+    Button_Break = makeButton("Button_Break", 184, ActionId::Break, "Закончит сессию");
+    Button1 = makeButton("Button1", 272, ActionId::HelpContext, nullptr);
+    setTabOrder(Button_Last, Button_Next);
+    setTabOrder(Button_Next, Button_Break);
+    setTabOrder(Button_Break, Button1);
+
+    Splitter2 = new BandSplitter(Panel_Quest, PanelText, 24, true, Panel1);
+    Splitter2->setObjectName("Splitter2");
+    Splitter1 = new BandSplitter(Panel_Button, PanelText, 30, false, Panel1);
+    Splitter1->setObjectName("Splitter1");
+
+    column->addWidget(Panel_Quest);
+    column->addWidget(Splitter2);
+    column->addWidget(PanelText, 1);
+    column->addWidget(Splitter1);
+    column->addWidget(Panel_Button);
+
+    setWindowTitle(qs(SessionEngine::kBaseCaption));
+    resize(574, 338);
+}
+
+void TForm1::buildTrayPopup() {
+    TrayPopup = new QMenu(this);
+    TrayPopup->setObjectName("TrayPopup");
+    TrayPopup->setFont(windowFont());
+    const auto entries = trayPopupEntries();
+    std::vector<QMenu*> menus{TrayPopup};
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const MenuEntry& e = entries[i];
+        menus.resize(static_cast<std::size_t>(e.depth) + 1);
+        QMenu* into = menus.back();
+        QAction* item = nullptr;
+        switch (e.kind) {
+        case MenuKind::Submenu: {
+            QMenu* sub = into->addMenu(qs(e.caption));
+            sub->setObjectName(qs(e.name));
+            item = sub->menuAction();
+            menus.push_back(sub);
+            break;
+        }
+        case MenuKind::Separator:
+            item = into->addSeparator();
+            break;
+        case MenuKind::Action:
+            item = action(e.action);
+            into->addAction(item);
+            break;
+        case MenuKind::Session:
+            item = into->addAction(qs(e.caption));
+            // The list begins after the menu has closed, as a queued command.
+            connect(item, &QAction::triggered, this,
+                    [this, i] { guarded([this, i] { engine_->ClickSession(sessionItemData(i)); }); },
+                    Qt::QueuedConnection);
+            break;
+        }
+        if (e.kind != MenuKind::Action) {
+            item->setObjectName(qs(e.name));
+        }
+        item->setProperty(kMenuEntryProperty, static_cast<int>(i));
+        item->setProperty("MenuName", qs(e.name));
+    }
+    NT10 = menuItem("NT10");
+    connect(Label_Text, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { TrayPopup->exec(Label_Text->mapToGlobal(at)); });
+}
+
+QAction* TForm1::menuItem(std::string_view name) const {
+    const QString wanted = qs(name);
+    for (QAction* a : TrayPopup->findChildren<QAction*>()) {
+        if (a->property("MenuName").toString() == wanted) {
+            return a;
+        }
+    }
+    for (QAction* a : actions_) {
+        if (a->property("MenuName").toString() == wanted) {
+            return a;
+        }
+    }
+    for (QMenu* m : TrayPopup->findChildren<QMenu*>()) {
+        if (m->menuAction()->property("MenuName").toString() == wanted) {
+            return m->menuAction();
+        }
+    }
+    return nullptr;
+}
+
+void TForm1::setHeaderText(const std::string& text) {
+    Label_Quest->setCaption(text);
+    Label_Quest->adjustSize();
+}
+
+void TForm1::setQuestionText(const std::string& text) { Label_Text->setCaption(text); }
+
+std::string TForm1::questionText() const { return Label_Text->caption(); }
+
+void TForm1::setPerceptionText(const std::string& text) {
+    Label_O->setCaption(text);
+    Label_O->adjustSize();
+}
+
+void TForm1::setWindowCaption(const std::string& text) { setWindowTitle(qs(text)); }
+
+void TForm1::setWindowHelpContext(int context) { setHelpContext(this, context); }
+
+void TForm1::showWindow() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::hideWindow() { hide(); }
+
+void TForm1::setActionNextEnabled(bool on) { action(ActionId::Next)->setEnabled(on); }
+void TForm1::setActionPriorEnabled(bool on) { action(ActionId::Prior)->setEnabled(on); }
+void TForm1::setActionBreakEnabled(bool on) { action(ActionId::Break)->setEnabled(on); }
+void TForm1::setActionHelpContextEnabled(bool on) { action(ActionId::HelpContext)->setEnabled(on); }
+void TForm1::setNT10Enabled(bool on) { NT10->setEnabled(on); }
+
+void TForm1::informationBox(const std::string& text) { messageBoxes().plain(text); }
+
+Answer TForm1::errorQuestion(const std::string& text, int helpContext) {
+    return messageBoxes().question(QuestionKind::Error, text, {Answer::Yes, Answer::No, Answer::Cancel},
+                                   helpContext);
+}
+
+QColor toQColor(TColor color, const QPalette& palette) {
+    if (isSystemColor(color)) {
+        switch (systemColorIndex(color)) {
+        case 15: return palette.color(QPalette::Button);
+        case 17: return palette.color(QPalette::Disabled, QPalette::WindowText);
+        case 8: return palette.color(QPalette::WindowText);
+        case 5: return palette.color(QPalette::Base);
+        case 14: return palette.color(QPalette::HighlightedText);
+        case 13: return palette.color(QPalette::Highlight);
+        default: return palette.color(QPalette::Window);
+        }
+    }
+    return QColor(redOf(color), greenOf(color), blueOf(color));
+}
+
+void TForm1::applyQuestionAppearance(const TFont& font, TColor background) {
+    QFont f(qs(font.Name));
+    if (font.Height < 0) {
+        f.setPixelSize(-font.Height);
+    } else if (font.Height > 0) {
+        f.setPixelSize(std::max(1, font.Height * 3 / 4));  // cell height: leave room for the leading
+    }
+    f.setBold(font.Style.bold);
+    f.setItalic(font.Style.italic);
+    f.setUnderline(font.Style.underline);
+    f.setStrikeOut(font.Style.strikeout);
+    Label_Text->setFont(f);
+    QPalette p = Label_Text->palette();
+    p.setColor(QPalette::Window, toQColor(background, palette()));
+    p.setColor(QPalette::WindowText, toQColor(font.Color, palette()));
+    Label_Text->setPalette(p);
+}
+
+void TForm1::setTrayEnabled() {
+    if (onTrayEnabled) {
+        onTrayEnabled();
+    }
+}
+
+void TForm1::ActionNextExecute() { engine_->ShowQuestion(+1); }
+void TForm1::ActionPriorExecute() { engine_->ShowQuestion(-1); }
+void TForm1::ActionBreakExecute() { engine_->EndSession(); }
+void TForm1::ActionExitExecute() { close(); }
+void TForm1::ActionHelpExecute() { help_.HelpContext(kGeneralHelpContext); }
+void TForm1::ActionHelpContextExecute() { help_.HelpContext(engine_->listHelpContext()); }
+void TForm1::Edit_OClick() { help_.HelpContext(engine_->PerceptionHelpContext()); }
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    bool allowed = true;
+    guarded([&] { allowed = !closeQuery || closeQuery(); });
+    if (!allowed) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    guarded([this] {
+        if (onFormClose) {
+            onFormClose();
+        }
+    });
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) {
+        return;
+    }
+    const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
+    if (isMinimized() && (old & Qt::WindowMinimized) == 0) {
+        if (onMinimized) {
+            guarded(onMinimized);
+        }
+    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0) {
+        if (onRestored) {
+            guarded(onRestored);
+        }
+    }
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->geometry();
+            move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+        }
+    }
+}
+
+}  // namespace mnemora

@@ -1,0 +1,151 @@
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "core/random.h"
+#include "sessions/session_engine.h"
+#include "sessions/tray_catalogue.h"
+#include "settings/settings.h"
+#include "shell/help_hook.h"
+
+class QAction;
+class QFrame;
+class QMenu;
+class QPushButton;
+
+namespace mnemora {
+
+// A label that shows "&" captions the way menus do and reports clicks.
+class MnemonicLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit MnemonicLabel(QWidget* parent = nullptr) : QLabel(parent) { setTextFormat(Qt::RichText); }
+    void setCaption(const std::string& caption);
+    const std::string& caption() const { return caption_; }
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    std::string caption_;
+};
+
+// The rich text a label shows for a caption with "&" marks.
+QString mnemonicHtml(const std::string& caption);
+
+// The 3-pixel bar that resizes the band beside the question area.
+class BandSplitter : public QWidget {
+public:
+    BandSplitter(QWidget* band, QWidget* questionArea, int minimum, bool bandAbove, QWidget* parent);
+    int minimum() const { return minimum_; }
+    // What a drag to the given band height leaves the band with.
+    void dragBandTo(int requested);
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    QWidget* band_;
+    QWidget* question_;
+    int minimum_;
+    bool bandAbove_;
+    int pressY_ = 0;
+    int pressHeight_ = 0;
+};
+
+// The main window: the session's view, the tray menu and the actions.
+class TForm1 : public QWidget, public SessionView, public AppearanceTarget {
+    Q_OBJECT
+public:
+    TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    SessionEngine& engine() { return *engine_; }
+    QMenu* trayPopup() const { return TrayPopup; }
+    QAction* action(ActionId id) const { return actions_[static_cast<std::size_t>(id)]; }
+    QAction* menuItem(std::string_view name) const;
+
+    // Set by the start-up code: what the other windows and the shell do.
+    std::function<void()> onParams, onAbout, onEditTest;
+    std::function<bool()> closeQuery;   // the chart window's say on closing
+    std::function<void()> onFormClose;  // the tray icon goes, the program ends
+    std::function<void()> onMinimized, onRestored;
+    std::function<void()> onTrayEnabled;
+
+    // SessionView
+    void setHeaderText(const std::string& text) override;
+    void setQuestionText(const std::string& text) override;
+    std::string questionText() const override;
+    void setPerceptionText(const std::string& text) override;
+    void setWindowCaption(const std::string& text) override;
+    void setWindowHelpContext(int context) override;
+    void showWindow() override;
+    void hideWindow() override;
+    void setActionNextEnabled(bool on) override;
+    void setActionPriorEnabled(bool on) override;
+    void setActionBreakEnabled(bool on) override;
+    void setActionHelpContextEnabled(bool on) override;
+    void setNT10Enabled(bool on) override;
+    void informationBox(const std::string& text) override;
+    Answer errorQuestion(const std::string& text, int helpContext) override;
+
+    // AppearanceTarget
+    void applyQuestionAppearance(const TFont& font, TColor background) override;
+    void setTrayEnabled() override;
+
+    void ActionNextExecute();
+    void ActionPriorExecute();
+    void ActionBreakExecute();
+    void ActionExitExecute();
+    void ActionHelpExecute();
+    void ActionHelpContextExecute();
+    void Edit_OClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createControls();
+    void createActions();
+    void buildTrayPopup();
+    QPushButton* makeButton(const char* name, int x, ActionId id, const char* hint);
+
+    SessionSettings& settings_;
+    TMyHLPObject& help_;
+    std::unique_ptr<SessionEngine> engine_;
+    std::array<QAction*, 9> actions_{};
+    bool placed_ = false;
+
+    QFrame* Panel1 = nullptr;
+    QFrame* Panel_Quest = nullptr;
+    QLabel* Label1 = nullptr;
+    MnemonicLabel* Label_O = nullptr;
+    MnemonicLabel* Label_Quest = nullptr;
+    BandSplitter* Splitter2 = nullptr;
+    QFrame* PanelText = nullptr;
+    MnemonicLabel* Label_Text = nullptr;
+    BandSplitter* Splitter1 = nullptr;
+    QFrame* Panel_Button = nullptr;
+    QPushButton* Button_Last = nullptr;
+    QPushButton* Button_Next = nullptr;
+    QPushButton* Button_Break = nullptr;
+    QPushButton* Button1 = nullptr;
+    QMenu* TrayPopup = nullptr;
+    QAction* NT10 = nullptr;
+};
+
+// A colour of the settings as the screen shows it; system colours come from
+// the palette.
+QColor toQColor(TColor color, const QPalette& palette);
+
+}  // namespace mnemora

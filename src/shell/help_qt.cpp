@@ -1,0 +1,66 @@
+#include "shell/help_qt.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QWidget>
+#include <vector>
+
+#include "sessions/tray_catalogue.h"
+#include "shell/message_boxes_qt.h"
+
+namespace mnemora {
+
+bool QtHelpPlatform::shiftDown() const {
+    return (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) != 0;
+}
+
+void QtHelpPlatform::plainMessage(const std::string& text) { messageBoxes().plain(text); }
+
+std::string noHelpViewerText(std::string_view file, std::int32_t context) {
+    return "Справка недоступна: нет программы просмотра для файла " + std::string(file) + " (раздел " +
+           std::to_string(context) + ").";
+}
+
+void QtHelpPlatform::htmlHelp(std::string_view file, std::uint32_t, std::int32_t data) {
+    messageBoxes().plain(noHelpViewerText(file, data));
+}
+
+std::optional<int> HelpKeyFilter::currentF1Context() {
+    const QWidget* active = QApplication::activeWindow();
+    if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+        const QAction* item = menu->activeAction();
+        bool ok = false;
+        const int entry = item != nullptr ? item->property(kMenuEntryProperty).toInt(&ok) : -1;
+        const std::optional<int> windowContext =
+            active != nullptr ? std::optional<int>(helpContextOf(active)) : std::nullopt;
+        if (!ok || entry < 0) {
+            return windowContext;
+        }
+        return menuHelpContext(static_cast<std::size_t>(entry), windowContext);
+    }
+    std::vector<int> chain;
+    for (const QWidget* w = QApplication::focusWidget() != nullptr ? QApplication::focusWidget() : active;
+         w != nullptr; w = w->isWindow() ? nullptr : w->parentWidget()) {
+        chain.push_back(helpContextOf(w));
+    }
+    return windowHelpContext(chain);
+}
+
+bool HelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
+        watched->isWidgetType() && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
+        // Only the widget the key was sent to, not every parent it bubbles to.
+        if (static_cast<QWidget*>(watched) == QApplication::focusWidget() ||
+            watched == QApplication::activePopupWidget() || QApplication::focusWidget() == nullptr) {
+            if (const auto context = currentF1Context()) {
+                guarded([&] { help_.HelpContext(*context); });
+            }
+            return true;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace mnemora

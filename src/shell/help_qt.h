@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+
+#include "shell/help_hook.h"
+
+namespace mnemora {
+
+// Until a help viewer is there, a help request says so instead of doing nothing.
+class QtHelpPlatform : public HelpPlatform {
+public:
+    bool shiftDown() const override;
+    void plainMessage(const std::string& text) override;
+    void htmlHelp(std::string_view file, std::uint32_t command, std::int32_t data) override;
+};
+
+std::string noHelpViewerText(std::string_view file, std::int32_t context);
+
+// F1 anywhere in the program: a highlighted item of a pop-up menu asks for
+// its topic (or its enclosing item's), otherwise the focused control or the
+// nearest enclosing one with a topic.
+class HelpKeyFilter : public QObject {
+public:
+    explicit HelpKeyFilter(TMyHLPObject& help, QObject* parent = nullptr) : QObject(parent), help_(help) {}
+
+    // The context F1 would ask for now, if any.
+    static std::optional<int> currentF1Context();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    TMyHLPObject& help_;
+};
+
+}  // namespace mnemora

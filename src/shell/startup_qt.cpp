@@ -1,0 +1,80 @@
+#include "shell/startup_qt.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QScreen>
+
+#include "core/error.h"
+#include "sessions/main_window.h"
+#include "shell/help_qt.h"
+#include "shell/message_boxes_qt.h"
+#include "shell/tray_qt.h"
+
+namespace mnemora {
+
+namespace {
+
+int screenPixelsPerInch() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 96;
+}
+
+}  // namespace
+
+MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatform)
+    : help_(helpPlatform),
+      helpKeys_(std::make_unique<HelpKeyFilter>(help_)),
+      ppi_(screenPixelsPerInch()),
+      values_(ppi_),
+      env_(ppi_),
+      store_(std::move(storePath)),
+      sessionSettings_(values_, store_, env_) {
+    qApp->installEventFilter(helpKeys_.get());
+    // Closing a window other than the main one only hides it; the program
+    // ends when the main window closes, tray or no tray.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    form_ = std::make_unique<TForm1>(sessionSettings_, help_, random_);
+    trayShell_ = std::make_unique<QtTrayShell>(*form_, *form_->trayPopup());
+    tray_ = std::make_unique<TrayController>(
+        *trayShell_, [this] { return values_.Click; }, [this] { application_.Restore(); });
+    trayShell_->attach(*tray_);
+
+    application_.OnMinimize = [this] { tray_->ApplicationEvents1Minimize(MinimizeCause::Application); };
+    application_.OnRestore = [this] { tray_->ApplicationEvents1Restore(); };
+    form_->onMinimized = [this] { application_.Minimize(); };
+    form_->onRestored = [this] { application_.Restore(); };
+    form_->onTrayEnabled = [this] { tray_->setTrayEnabled(); };
+    form_->onFormClose = [this] {
+        tray_->FormClose();
+        QCoreApplication::quit();
+    };
+
+    LoadSettings(values_, store_, env_, *form_);
+    tray_->ApplicationEvents1Minimize(MinimizeCause::StartUp);
+}
+
+MnemoraApp::~MnemoraApp() {
+    if (qApp != nullptr) {
+        qApp->removeEventFilter(helpKeys_.get());
+    }
+}
+
+int runMnemora(int argc, char** argv) {
+    QApplication app(argc, argv);
+    app.setApplicationName("mnemora");
+    app.setOrganizationName("Vantero");
+    app.setWindowIcon(QIcon(":/mnemora.png"));
+    QtHelpPlatform helpPlatform;
+    std::unique_ptr<MnemoraApp> run;
+    try {
+        run = std::make_unique<MnemoraApp>(FileRegistryStore::defaultPath(), helpPlatform);
+    } catch (const Error& failure) {
+        messageBoxes().fatal(formatFatalError(failure.kind(), "mnemora",
+                                              reinterpret_cast<std::uintptr_t>(&runMnemora), failure.what()));
+        return 1;
+    }
+    return QApplication::exec();
+}
+
+}  // namespace mnemora

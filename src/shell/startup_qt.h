@@ -1,0 +1,51 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+
+#include "core/random.h"
+#include "settings/file_store.h"
+#include "settings/param_values.h"
+#include "shell/help_hook.h"
+#include "shell/live_settings.h"
+#include "shell/tray_controller.h"
+
+namespace mnemora {
+
+class TForm1;
+class QtTrayShell;
+class HelpKeyFilter;
+
+// Everything one run of the program owns, built in the start-up order.
+class MnemoraApp {
+public:
+    // Steps up to going into the tray; a failure to load the settings throws.
+    MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatform);
+    ~MnemoraApp();
+
+    TForm1& form() { return *form_; }
+    TrayController& tray() { return *tray_; }
+    TApplication& application() { return application_; }
+    TParamValues& values() { return values_; }
+    QtTrayShell& trayShell() { return *trayShell_; }
+    TMyHLPObject& help() { return help_; }
+
+private:
+    TMyHLPObject help_;
+    std::unique_ptr<HelpKeyFilter> helpKeys_;
+    TApplication application_;
+    int ppi_;
+    TParamValues values_;
+    ProcessEnvironment env_;
+    FileRegistryStore store_;
+    LiveSessionSettings sessionSettings_;
+    RandomGenerator random_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<QtTrayShell> trayShell_;
+    std::unique_ptr<TrayController> tray_;
+};
+
+// The whole program: start-up, the event loop, the exit code.
+int runMnemora(int argc, char** argv);
+
+}  // namespace mnemora

@@ -1,0 +1,23 @@
+#include "gui_support.h"
+
+#include "core/cp1251.h"
+
+namespace mnemora::test {
+
+QApplication& qtApp() {
+    static int argc = 1;
+    static char name[] = "test_gui";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    return app;
+}
+
+std::string cp1251Lines(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const auto& l : lines) {
+        out += utf8ToCp1251OrThrow(l) + "\r\n";
+    }
+    return out;
+}
+
+}  // namespace mnemora::test

@@ -1,0 +1,215 @@
+#include "sessions/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+
+#include "gui_support.h"
+#include "sessions/band_splitter.h"
+#include "shell/help_qt.h"
+#include "temp_dir.h"
+
+namespace mnemora {
+namespace {
+
+using test::cp1251Lines;
+
+class FixedSettings : public SessionSettings {
+public:
+    std::string path;
+    std::string dataFile() const override { return path; }
+    void setDefaultPaths() override {}
+    void saveSettings() override {}
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    MainWindowTest() {
+        test::writeBytes(dir / "data.ini",
+                         cp1251Lines({"[Disk]", "0=Зрение", "1=Слух", "2=Вкус", "[List1]", "0=Заголовок списка",
+                                      "1=Первый вопрос", "2=Второй && последний вопрос", "[List17]",
+                                      "1=Вопрос о п&амяти", "[List8]", "1=Запах хлеба"}));
+        settings.path = (dir / "data.ini").string();
+    }
+
+    QPushButton* button(const char* name) { return form.findChild<QPushButton*>(name); }
+    MnemonicLabel* label(const char* name) { return form.findChild<MnemonicLabel*>(name); }
+    void begin(int list) { form.engine().ClickSession(sessionItemData(sessionEntryForList(list))); }
+    // One move through the gate: two reminders, then the move itself.
+    void next() {
+        for (int i = 0; i < 3; ++i) {
+            QTest::mouseClick(button("Button_Next"), Qt::LeftButton);
+        }
+    }
+
+    QApplication& app = test::qtApp();
+    test::TempDir dir;
+    test::RecordingBoxes boxes;
+    test::RecordingHelp helpPlatform;
+    TMyHLPObject help{helpPlatform};
+    FixedSettings settings;
+    RandomGenerator random;
+    TForm1 form{settings, help, random};
+};
+
+TEST_F(MainWindowTest, ControlsHaveTheirNamesSizesAndCaptions) {
+    EXPECT_EQ(form.windowTitle(), "Мнемора (Версия 1.01) ");
+    EXPECT_EQ(form.size(), QSize(574, 338));
+    EXPECT_EQ(button("Button_Last")->geometry(), QRect(8, 8, 75, 25));
+    EXPECT_EQ(button("Button_Next")->geometry(), QRect(96, 8, 75, 25));
+    EXPECT_EQ(button("Button_Break")->text(), "&Закончить");
+    EXPECT_EQ(button("Button1")->text(), "П&ояснение");
+    EXPECT_TRUE(button("Button_Break")->toolTip().isEmpty());  // hints are never shown
+    for (const char* name : {"Button_Last", "Button_Next", "Button_Break", "Button1"}) {
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+    }
+    EXPECT_TRUE(label("Label_O")->caption().empty());
+    EXPECT_TRUE(label("Label_Quest")->caption().empty());
+    EXPECT_TRUE(form.questionText().empty());
+}
+
+TEST_F(MainWindowTest, ButtonsFollowTheSessionAndNT10IsGreyedDuringIt) {
+    begin(1);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_FALSE(button("Button_Last")->isEnabled());  // only after question 1
+    EXPECT_TRUE(button("Button_Next")->isEnabled());
+    EXPECT_TRUE(button("Button_Break")->isEnabled());
+    EXPECT_TRUE(button("Button1")->isEnabled());
+    EXPECT_FALSE(form.menuItem("NT10")->isEnabled());
+    next();
+    EXPECT_TRUE(button("Button_Last")->isEnabled());
+    EXPECT_EQ(boxes.plains, (std::vector<std::string>{"Вспомните другой случай.", "Вспомните самый ранний случай."}));
+    QTest::mouseClick(button("Button_Break"), Qt::LeftButton);
+    for (const char* name : {"Button_Last", "Button_Next", "Button_Break", "Button1"}) {
+        EXPECT_FALSE(button(name)->isEnabled()) << name;
+    }
+    EXPECT_TRUE(form.menuItem("NT10")->isEnabled());
+}
+
+TEST_F(MainWindowTest, CaptionHeaderQuestionAndPerceptionShowTheSession) {
+    begin(1);
+    EXPECT_EQ(form.windowTitle(), "Мнемора (Версия 1.01) /Список 1. Общие случаи.");
+    EXPECT_EQ(label("Label_Quest")->caption(), "Заголовок списка");
+    EXPECT_EQ(form.questionText(), "Первый вопрос");
+    EXPECT_FALSE(label("Label_O")->caption().empty());
+    next();
+    // "&&" shows one "&".
+    EXPECT_TRUE(label("Label_Text")->text().contains("Второй &amp; последний вопрос"));
+}
+
+TEST_F(MainWindowTest, RestoreAfterBreakShowsTheLastQuestionAndAnEmptyTop) {
+    begin(1);
+    next();
+    QTest::mouseClick(button("Button_Break"), Qt::LeftButton);
+    EXPECT_FALSE(form.isVisible());
+    form.showWindow();
+    EXPECT_EQ(form.windowTitle(), "Мнемора (Версия 1.01) ");
+    EXPECT_EQ(form.questionText(), "Второй && последний вопрос");
+    EXPECT_TRUE(label("Label_O")->caption().empty());
+    EXPECT_TRUE(label("Label_Quest")->caption().empty());
+}
+
+TEST_F(MainWindowTest, ListThatRunsOutHidesTheWindowAndLeavesTheQuestionEmpty) {
+    begin(1);
+    next();
+    next();
+    EXPECT_EQ(boxes.plains.back(), "Список закончен.");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_TRUE(form.questionText().empty());
+    EXPECT_TRUE(form.menuItem("NT10")->isEnabled());
+}
+
+TEST_F(MainWindowTest, HelpLinksAskForTheirTopics) {
+    begin(26);  // an empty list still gives its topic before it ends
+    begin(1);
+    QTest::mouseClick(button("Button1"), Qt::LeftButton);
+    QTest::mouseClick(label("Label_O"), Qt::LeftButton);
+    form.action(ActionId::Help)->trigger();
+    ASSERT_EQ(helpPlatform.contexts.size(), 3u);
+    EXPECT_EQ(helpPlatform.contexts[0], 2000);
+    EXPECT_EQ(helpPlatform.contexts[1], perceptionHelpContext(form.engine().perceptionIndex()));
+    EXPECT_EQ(helpPlatform.contexts[2], 1000);
+}
+
+TEST_F(MainWindowTest, F1AsksForTheWindowTopicThenTheLastListBegun) {
+    form.show();
+    QApplication::setActiveWindow(&form);
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 1010);
+    begin(17);
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2170);
+    QTest::mouseClick(button("Button_Break"), Qt::LeftButton);
+    form.show();
+    QApplication::setActiveWindow(&form);
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2170);  // ending leaves it
+}
+
+TEST_F(MainWindowTest, SingleAmpersandUnderlinesTheNextCharacter) {
+    begin(17);
+    EXPECT_TRUE(label("Label_Text")->text().contains("п<u>а</u>мяти"));
+}
+
+TEST_F(MainWindowTest, TrayMenuIsBuiltFromTheCatalogue) {
+    QMenu* popup = form.trayPopup();
+    QStringList top;
+    for (QAction* a : popup->actions()) {
+        top << (a->isSeparator() ? "-" : a->text());
+    }
+    EXPECT_EQ(top, (QStringList{"&Сессии", "&Заполнение тестов", "&Настройка", "&Помощь", "-", "&Выход"}));
+    QAction* smell = form.menuItem("NT114");
+    ASSERT_NE(smell, nullptr);
+    EXPECT_EQ(smell->text(), "Часть &1");
+    EXPECT_EQ(form.menuItem("N3"), form.action(ActionId::Next));
+}
+
+TEST_F(MainWindowTest, ChoosingAListItemBeginsItAfterTheMenuHasClosed) {
+    form.menuItem("NT114")->trigger();
+    EXPECT_FALSE(form.engine().isRunning());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form.engine().listNumber(), 8);
+    EXPECT_EQ(form.windowTitle(), "Мнемора (Версия 1.01) /Список 3. Ориентация чувств./5. Обоняние/Часть 1");
+}
+
+TEST_F(MainWindowTest, CloseQueryCanKeepTheProgramRunning) {
+    int closes = 0;
+    form.onFormClose = [&] { ++closes; };
+    form.closeQuery = [] { return false; };
+    begin(1);
+    form.action(ActionId::Exit)->trigger();
+    EXPECT_EQ(closes, 0);
+    EXPECT_TRUE(form.isVisible());
+    form.closeQuery = [] { return true; };
+    form.action(ActionId::Exit)->trigger();
+    EXPECT_EQ(closes, 1);
+}
+
+TEST_F(MainWindowTest, FailureInAHandlerShowsTheErrorBoxAndTheProgramGoesOn) {
+    form.onEditTest = [] { throw FileError("Cannot open file /nowhere/x.ton"); };
+    form.action(ActionId::EditTest)->trigger();
+    EXPECT_EQ(boxes.errors, (std::vector<std::string>{"Cannot open file /nowhere/x.ton."}));
+}
+
+TEST(BandSplitterRule, BandStaysBetweenTheMinimumAndWhatLeavesTheQuestionArea) {
+    EXPECT_EQ(bandHeightWhileDragging(57, 24, 300), 57);
+    EXPECT_EQ(bandHeightWhileDragging(25, 24, 300), 25);
+    EXPECT_EQ(bandHeightWhileDragging(24, 24, 300), 0);  // reaching the minimum snaps shut
+    EXPECT_EQ(bandHeightWhileDragging(-5, 24, 300), 0);
+    EXPECT_EQ(bandHeightWhileDragging(290, 24, 300), 276);
+    EXPECT_EQ(bandHeightWhileDragging(100, 30, 50), 0);  // no room for both
+}
+
+TEST_F(MainWindowTest, DraggingTheButtonSplitterSnapsTheBandShut) {
+    form.show();
+    auto* splitter = form.findChild<BandSplitter*>("Splitter1");
+    ASSERT_NE(splitter, nullptr);
+    splitter->dragBandTo(30);
+    EXPECT_EQ(form.findChild<QWidget*>("Panel_Button")->maximumHeight(), 0);
+    splitter->dragBandTo(80);
+    EXPECT_EQ(form.findChild<QWidget*>("Panel_Button")->maximumHeight(), 80);
+}
+
+}  // namespace
+}  // namespace mnemora
