@@ -60,21 +60,24 @@ MnemoraApp::~MnemoraApp() {
     }
 }
 
+std::unique_ptr<MnemoraApp> startMnemora(std::filesystem::path storePath, HelpPlatform& helpPlatform) {
+    try {
+        return std::make_unique<MnemoraApp>(std::move(storePath), helpPlatform);
+    } catch (const Error& failure) {
+        messageBoxes().fatal(formatFatalError(failure.kind(), "mnemora",
+                                              reinterpret_cast<std::uintptr_t>(&startMnemora), failure.what()));
+        return nullptr;
+    }
+}
+
 int runMnemora(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName("mnemora");
     app.setOrganizationName("Vantero");
     app.setWindowIcon(QIcon(":/mnemora.png"));
     QtHelpPlatform helpPlatform;
-    std::unique_ptr<MnemoraApp> run;
-    try {
-        run = std::make_unique<MnemoraApp>(FileRegistryStore::defaultPath(), helpPlatform);
-    } catch (const Error& failure) {
-        messageBoxes().fatal(formatFatalError(failure.kind(), "mnemora",
-                                              reinterpret_cast<std::uintptr_t>(&runMnemora), failure.what()));
-        return 1;
-    }
-    return QApplication::exec();
+    const auto run = startMnemora(FileRegistryStore::defaultPath(), helpPlatform);
+    return run ? QApplication::exec() : 1;
 }
 
 }  // namespace mnemora

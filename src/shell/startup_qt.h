@@ -45,6 +45,10 @@ private:
     std::unique_ptr<TrayController> tray_;
 };
 
+// Start-up up to the event loop. A failure shows the fatal box and gives
+// nothing, and the program then exits with code 1.
+std::unique_ptr<MnemoraApp> startMnemora(std::filesystem::path storePath, HelpPlatform& helpPlatform);
+
 // The whole program: start-up, the event loop, the exit code.
 int runMnemora(int argc, char** argv);
 

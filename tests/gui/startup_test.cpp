@@ -1,0 +1,79 @@
+#include "shell/startup_qt.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QSystemTrayIcon>
+
+#include "gui_support.h"
+#include "sessions/main_window.h"
+#include "shell/tray_qt.h"
+#include "temp_dir.h"
+
+namespace mnemora {
+namespace {
+
+class StartupTest : public ::testing::Test {
+protected:
+    QApplication& app = test::qtApp();
+    test::TempDir dir;
+    test::RecordingBoxes boxes;
+    test::RecordingHelp help;
+};
+
+TEST_F(StartupTest, WithoutATrayTheMainWindowIsShownInsteadOfVanishing) {
+    ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());  // offscreen has none
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(run->tray().trayEnabled());
+    EXPECT_FALSE(run->tray().trayIconShown());
+    EXPECT_TRUE(run->form().isVisible());
+    EXPECT_EQ(run->form().windowTitle(), "Мнемора (Версия 1.01) ");
+    EXPECT_TRUE(boxes.fatals.empty());
+}
+
+TEST_F(StartupTest, StoredValueOfTheWrongTypeEndsStartUpWithTheFatalBox) {
+    test::writeBytes(dir / "Mnemora.reg",
+                     "Windows Registry Editor Version 5.00\r\n\r\n"
+                     "[HKEY_CURRENT_USER\\Software\\Vantero\\Mnemora\\1.01]\r\n"
+                     "\"Start\"=\"yes\"\r\n");
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    EXPECT_EQ(run, nullptr);
+    ASSERT_EQ(boxes.fatals.size(), 1u);
+    const std::string& text = boxes.fatals[0];
+    EXPECT_EQ(text.rfind("Exception ERegistryException in module mnemora at ", 0), 0u) << text;
+    EXPECT_TRUE(text.ends_with(".\nInvalid data type for 'Start'.") || text.ends_with(".\r\nInvalid data type for 'Start'."))
+        << text;
+}
+
+TEST_F(StartupTest, ClickModeIsTheStoredOneAtTheMomentOfTheClick) {
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    run->application().Minimize();
+    run->values().Click = 1;
+    run->tray().WMTrayNotify(WM_LBUTTONUP);
+    EXPECT_TRUE(run->application().minimized());
+    run->tray().WMTrayNotify(WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(run->application().minimized());
+    EXPECT_TRUE(run->form().isVisible());
+}
+
+TEST_F(StartupTest, MinimisingTheWindowMinimisesTheApplicationAndRestoringBringsItBack) {
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    TForm1& form = run->form();
+    form.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(run->application().minimized());
+    form.setWindowState(Qt::WindowNoState);
+    EXPECT_FALSE(run->application().minimized());
+}
+
+TEST(TrayActivations, BecomeTheThreeMouseMessages) {
+    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Trigger), WM_LBUTTONUP);
+    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::DoubleClick), WM_LBUTTONDBLCLK);
+    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Context), WM_RBUTTONDOWN);
+    EXPECT_NE(QtTrayShell::mouseMessageFor(QSystemTrayIcon::MiddleClick), WM_LBUTTONUP);
+}
+
+}  // namespace
+}  // namespace mnemora
