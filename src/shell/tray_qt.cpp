@@ -16,9 +16,15 @@ QtTrayShell::QtTrayShell(TForm1& form, QMenu& menu, QObject* parent)
 }
 
 void QtTrayShell::attach(TrayController& controller) {
-    connect(&icon_, &QSystemTrayIcon::activated, this, [&controller](QSystemTrayIcon::ActivationReason reason) {
-        guarded([&] { controller.WMTrayNotify(mouseMessageFor(reason)); });
-    });
+    // Queued, like a posted message: the menu's own loop, and an exit chosen
+    // in it, must not run inside the icon's mouse handler, whose widget goes
+    // away when the icon is removed.
+    connect(
+        &icon_, &QSystemTrayIcon::activated, this,
+        [&controller](QSystemTrayIcon::ActivationReason reason) {
+            guarded([&] { controller.WMTrayNotify(mouseMessageFor(reason)); });
+        },
+        Qt::QueuedConnection);
 }
 
 std::uint32_t QtTrayShell::mouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
