@@ -188,7 +188,9 @@ void ChartController::PanelMouseUp(const ChartPanel& panel) {
 void ChartController::N9Click() { view_.requestHelp(kChartHelpContext); }
 
 bool ChartController::acceptsNoteText(std::string_view utf8) {
-    return isCp1251Text(utf8) && utf8.find_first_of("\r\n") == std::string_view::npos;
+    // A NUL would end the file's text when it is read back, losing the marks after it.
+    constexpr std::string_view kLineBreaksAndNul{"\r\n\0", 3};
+    return isCp1251Text(utf8) && utf8.find_first_of(kLineBreaksAndNul) == std::string_view::npos;
 }
 
 }  // namespace mnemora

@@ -4,13 +4,7 @@
 
 namespace mnemora::test {
 
-QApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "test_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+QApplication& qtApp() { return *static_cast<QApplication*>(QCoreApplication::instance()); }
 
 std::string cp1251Lines(const std::vector<std::string>& lines) {
     std::string out;

@@ -10,7 +10,7 @@
 
 namespace mnemora::test {
 
-// One QApplication for the whole test program, drawing offscreen.
+// The one QApplication of the test program (made in its main), drawing offscreen.
 QApplication& qtApp();
 
 // Records every box instead of showing it; questions take scripted answers.

@@ -1,0 +1,170 @@
+// What Open and Save cost for a full chart (20 marks). Each figure stands next
+// to a floor measured in the same run: reading, or writing, the same bytes
+// once with plain file I/O. The ratios are printed at the end; compare them,
+// not the absolute times.
+#include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "chart/chart_file.h"
+
+namespace {
+
+using namespace mnemora;
+
+const std::filesystem::path& benchDir() {
+    static const std::filesystem::path dir = [] {
+        auto d = std::filesystem::temp_directory_path() / "mnemora-bench-chart";
+        std::filesystem::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// One mark in every input sub-column, spread over the rows.
+const TToneChart& fullChart() {
+    static const TToneChart chart = [] {
+        TToneChart c;
+        c.ClearInputCells();
+        for (int p = 1; p <= TToneChart::kInputPositions; ++p) {
+            c.ToggleCell(TToneChart::cellNumber((p * 5) % TToneChart::kRows, p));
+        }
+        c.RecalcTone();
+        return c;
+    }();
+    return chart;
+}
+
+constexpr const char* kDate = "07.12.2026 09:05";
+constexpr const char* kNote = "Заполнено вечером, после долгой прогулки по парку";
+
+const std::string& chartBytes() {
+    static const std::string bytes = buildChartBytes(kDate, kNote, fullChart());
+    return bytes;
+}
+
+const std::string& readPath() {
+    static const std::string path = [] {
+        const auto p = benchDir() / "read.ton";
+        WriteChartFile(p, kDate, kNote, fullChart());
+        std::printf("chart file: %zu bytes, %d marks\n", chartBytes().size(), fullChart().markCount() - 6);
+        return p.string();
+    }();
+    return path;
+}
+
+void BM_Floor_ReadOnce(benchmark::State& state) {
+    const std::string& path = readPath();
+    for (auto _ : state) {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+        in.seekg(0);
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_Floor_ReadOnce)->UseRealTime();
+
+// Open as the window does it: reset the chart, replay the file, recompute.
+void BM_ReadChartFile(benchmark::State& state) {
+    const std::string& path = readPath();
+    for (auto _ : state) {
+        TToneChart chart;
+        chart.ClearInputCells();
+        ChartTexts texts = ReadChartFile(path, chart);
+        chart.RecalcTone();
+        benchmark::DoNotOptimize(texts);
+        benchmark::DoNotOptimize(chart);
+    }
+}
+BENCHMARK(BM_ReadChartFile)->UseRealTime();
+
+void BM_Floor_WriteOnce(benchmark::State& state) {
+    const auto path = benchDir() / "floor.ton";
+    for (auto _ : state) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(chartBytes().data(), static_cast<std::streamsize>(chartBytes().size()));
+        out.close();
+        benchmark::DoNotOptimize(out);
+    }
+}
+BENCHMARK(BM_Floor_WriteOnce)->UseRealTime();
+
+// The same plain write, made durable: shows how much of a save is the disk.
+void BM_Floor_WriteAndSyncOnce(benchmark::State& state) {
+    const auto path = benchDir() / "floor-sync.ton";
+    for (auto _ : state) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd < 0 || ::write(fd, chartBytes().data(), chartBytes().size()) !=
+                          static_cast<ssize_t>(chartBytes().size())) {
+            state.SkipWithError("plain write failed");
+        }
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+BENCHMARK(BM_Floor_WriteAndSyncOnce)->UseRealTime();
+
+// Save: build the bytes, write them beside the old file, flush, rename.
+void BM_WriteChartFile(benchmark::State& state) {
+    const auto path = benchDir() / "write.ton";
+    for (auto _ : state) {
+        WriteChartFile(path, kDate, kNote, fullChart());
+    }
+}
+BENCHMARK(BM_WriteChartFile)->UseRealTime();
+
+// Prints the usual table, then each figure as a multiple of its floor.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (!run.error_occurred && run.iterations > 0) {
+                seconds_[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        ratio("ReadChartFile", "BM_ReadChartFile/real_time", "BM_Floor_ReadOnce/real_time");
+        ratio("WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteOnce/real_time");
+        ratio("WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteAndSyncOnce/real_time");
+    }
+
+private:
+    void ratio(const char* what, const std::string& figure, const std::string& floor) {
+        const auto f = seconds_.find(figure);
+        const auto g = seconds_.find(floor);
+        if (f == seconds_.end() || g == seconds_.end() || g->second <= 0) {
+            return;
+        }
+        std::printf("%-15s %10.2f us = %6.2f x %s (%.2f us)\n", what, f->second * 1e6, f->second / g->second,
+                    floor.c_str(), g->second * 1e6);
+    }
+
+    std::map<std::string, double> seconds_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    std::error_code ec;
+    std::filesystem::remove_all(benchDir(), ec);
+    return 0;
+}
