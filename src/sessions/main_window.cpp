@@ -393,7 +393,8 @@ void TForm1::ActionHelpContextExecute() { help_.HelpContext(engine_->listHelpCon
 void TForm1::Edit_OClick() { help_.HelpContext(engine_->PerceptionHelpContext()); }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    bool allowed = true;
+    // A save that fails inside the query keeps the program running.
+    bool allowed = false;
     guarded([&] { allowed = !closeQuery || closeQuery(); });
     if (!allowed) {
         event->ignore();

@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QScreen>
 
+#include "chart/chart_window.h"
 #include "core/error.h"
 #include "sessions/main_window.h"
 #include "shell/help_qt.h"
@@ -35,6 +36,7 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
     QApplication::setQuitOnLastWindowClosed(false);
 
     form_ = std::make_unique<TForm1>(sessionSettings_, help_, random_);
+    formEditTest_ = std::make_unique<TFormEditTest>(help_);
     trayShell_ = std::make_unique<QtTrayShell>(*form_, *form_->trayPopup());
     tray_ = std::make_unique<TrayController>(
         *trayShell_, [this] { return values_.Click; }, [this] { application_.Restore(); });
@@ -50,7 +52,12 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
         QCoreApplication::quit();
     };
 
+    form_->onEditTest = [this] { formEditTest_->showChart(); };
+    form_->closeQuery = [this] { return formEditTest_->controller().QuerySave(); };
+
     LoadSettings(values_, store_, env_, *form_);
+    // The dialogs take the report folder once, as loaded now.
+    formEditTest_->controller().setReportDir(values_.ReportDir);
     tray_->ApplicationEvents1Minimize(MinimizeCause::StartUp);
 }
 

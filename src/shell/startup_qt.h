@@ -13,6 +13,7 @@
 namespace mnemora {
 
 class TForm1;
+class TFormEditTest;
 class QtTrayShell;
 class HelpKeyFilter;
 
@@ -24,6 +25,7 @@ public:
     ~MnemoraApp();
 
     TForm1& form() { return *form_; }
+    TFormEditTest& chartWindow() { return *formEditTest_; }
     TrayController& tray() { return *tray_; }
     TApplication& application() { return application_; }
     TParamValues& values() { return values_; }
@@ -41,6 +43,7 @@ private:
     LiveSessionSettings sessionSettings_;
     RandomGenerator random_;
     std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TFormEditTest> formEditTest_;
     std::unique_ptr<QtTrayShell> trayShell_;
     std::unique_ptr<TrayController> tray_;
 };

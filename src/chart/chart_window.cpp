@@ -1,0 +1,301 @@
+#include "chart/chart_window.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QValidator>
+#include <QVBoxLayout>
+
+#include "sessions/main_window.h"
+#include "shell/message_boxes_qt.h"
+
+namespace mnemora {
+
+namespace {
+
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+constexpr int kCell = 25;
+constexpr int kRowHeight = 40;
+
+QFont chartFont(bool bold) {
+    QFont f("MS Sans Serif");
+    f.setPixelSize(11);
+    f.setBold(bold);
+    return f;
+}
+
+// Only what a chart file can hold goes into the note.
+class NoteValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return ChartController::acceptsNoteText(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
+
+}  // namespace
+
+QStringList dialogNameFilters(std::string_view filter) {
+    QStringList parts = qs(filter).split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        out << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    }
+    return out;
+}
+
+void ChartPanelLabel::mouseReleaseEvent(QMouseEvent* event) {
+    QLabel::mouseReleaseEvent(event);
+    if (reactsToClicks && rect().contains(event->position().toPoint())) {
+        emit released(panel_);
+    }
+}
+
+TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, QWidget* parent)
+    : QWidget(parent), help_(help) {
+    setObjectName("FormEditTest");
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(chartFont(false));
+    setAttribute(Qt::WA_QuitOnClose, false);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName("MainMenu1");
+    layout->setMenuBar(bar);
+    auto* panel1 = new QWidget(this);
+    panel1->setObjectName("Panel1");
+    panel1->setFixedSize(650, 457);
+    layout->addWidget(panel1, 0, Qt::AlignLeft | Qt::AlignTop);
+
+    createMenu(bar);
+    createGrid(panel1);
+    createBottomStrip(panel1);
+
+    // The client area keeps its size whatever height the desktop's menu bar has.
+    setFixedSize(652, 458 + bar->sizeHint().height());
+    controller_ = std::make_unique<ChartController>(*this, std::move(clock));
+}
+
+TFormEditTest::~TFormEditTest() = default;
+
+void TFormEditTest::createMenu(QMenuBar* bar) {
+    auto make = [this](const char* name, const char* caption, QKeySequence key, bool enabled, auto handler) {
+        auto* a = new QAction(QString::fromUtf8(caption), this);
+        a->setObjectName(name);
+        a->setShortcut(key);
+        a->setEnabled(enabled);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [handler] { guarded(handler); });
+        return a;
+    };
+    ActionNew = make("ActionNew", "&Создать", QKeySequence(Qt::CTRL | Qt::Key_N), true,
+                     [this] { controller_->ActionNewExecute(); });
+    ActionOpenFile = make("ActionOpenFile", "&Открыть файл", QKeySequence(Qt::CTRL | Qt::Key_O), true,
+                          [this] { controller_->ActionOpenFileExecute(); });
+    ActionSave = make("ActionSave", "&Сохранить", QKeySequence(Qt::CTRL | Qt::Key_S), false,
+                      [this] { controller_->ActionSaveExecute(); });
+    ActionSaveAs = make("ActionSaveAs", "&Сохранить как...", QKeySequence(), false,
+                        [this] { controller_->ActionSaveAsExecute(); });
+    ActionClose = make("ActionClose", "&Закрыть", QKeySequence(), true, [this] { controller_->ActionCloseExecute(); });
+
+    QMenu* file = bar->addMenu(QString::fromUtf8("&Файл"));
+    file->setObjectName("N1");
+    file->addActions({ActionNew, ActionOpenFile, ActionSave, ActionSaveAs});
+    file->addSeparator();
+    file->addAction(ActionClose);
+    QMenu* helpMenu = bar->addMenu(QString::fromUtf8("&Помощь"));
+    helpMenu->setObjectName("N8");
+    QAction* n9 = helpMenu->addAction(QString::fromUtf8("&Как работать с таблицей тонов"));
+    n9->setObjectName("N9");
+    connect(n9, &QAction::triggered, this, [this] { guarded([this] { controller_->N9Click(); }); });
+}
+
+void TFormEditTest::createGrid(QWidget* panel1) {
+    auto make = [&](const QString& name, const ChartPanel& kind, int x, int y, int h) {
+        auto* p = new ChartPanelLabel(kind, panel1);
+        p->setObjectName(name);
+        p->setGeometry(x, y, kCell, h);
+        p->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        p->setAlignment(Qt::AlignCenter);
+        p->setAutoFillBackground(true);
+        paint(p, clBtnFace);
+        connect(p, &ChartPanelLabel::released, this,
+                [this](const ChartPanel& panel) { guarded([&] { controller_->PanelMouseUp(panel); }); });
+        return p;
+    };
+    Panel2 = make("Panel2", ChartPanel{kHeaderPanelTag, 0, 0}, 0, 0, kCell);
+    for (const ToneColumn& c : kToneColumns) {
+        ChartPanelLabel* h = make(QString("Panel%1").arg(c.number + 2), ChartPanel::header(c.number), kCell * c.number,
+                                  0, kCell);
+        h->setText(QString::number(c.number));
+        h->setToolTip(qs(c.title));
+        h->setCursor(Qt::WhatsThisCursor);
+        h->reactsToClicks = true;
+        setHelpContext(h, c.helpContext);
+        headers_[static_cast<std::size_t>(c.number)] = h;
+    }
+    make("Panel27", ChartPanel{kHeaderPanelTag, 0, 0}, 625, 0, kCell);
+    for (int r = 0; r < TToneChart::kRows; ++r) {
+        const int top = kCell + kRowHeight * r;
+        make(QString("Panel%1").arg(28 + 26 * r), ChartPanel{kHeaderPanelTag, 0, 0}, 0, top, kRowHeight)
+            ->setText(qs(kToneRows[static_cast<std::size_t>(r)].label));
+        make(QString("Panel%1").arg(53 + 26 * r), ChartPanel{kHeaderPanelTag, 0, 0}, 625, top, kRowHeight)
+            ->setText(qs(kToneRows[static_cast<std::size_t>(r)].label));
+        for (int pos = 1; pos <= TToneChart::kPositions; ++pos) {
+            const int n = TToneChart::cellNumber(r, pos);
+            const ToneColumn& col = kToneColumns[static_cast<std::size_t>(columnOfPosition(pos) - 1)];
+            int y = top;
+            int h = kRowHeight;
+            if (col.isSplit()) {
+                h = kRowHeight / 2;
+                y = pos == col.firstPosition ? top : top + h;
+            }
+            const bool input = TToneChart::isInputCell(n);
+            const QString name = (n == 1 || n == 183 || n == 184 ? "P" : "p") + QString::number(n);
+            ChartPanelLabel* cell =
+                make(name, input ? ChartPanel::inputCell(n) : ChartPanel{kResultPanelTag, 0, n}, kCell * col.number, y, h);
+            cell->setFont(chartFont(true));
+            cell->reactsToClicks = input;
+            cells_[static_cast<std::size_t>(n)] = cell;
+        }
+    }
+    cells_[1]->setToolTip(qs(kCell1Hint));
+}
+
+void TFormEditTest::createBottomStrip(QWidget* panel1) {
+    auto* strip = new QFrame(panel1);
+    strip->setObjectName("Panel29");
+    strip->setGeometry(0, 386, 649, 71);
+    strip->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    auto* label1 = new QLabel(QString::fromUtf8("Дата создания:"), strip);
+    label1->setObjectName("Label1");
+    label1->move(8, 8 + 3);
+    label1->adjustSize();
+    EditDateCreate = new QLineEdit(strip);
+    EditDateCreate->setObjectName("EditDateCreate");
+    EditDateCreate->setReadOnly(true);
+    EditDateCreate->setFrame(false);
+    EditDateCreate->setFocusPolicy(Qt::NoFocus);
+    EditDateCreate->setFont(chartFont(true));
+    EditDateCreate->setAutoFillBackground(true);
+    QPalette p = EditDateCreate->palette();
+    p.setColor(QPalette::Base, p.color(QPalette::Button));
+    EditDateCreate->setPalette(p);
+    auto* label2 = new QLabel(QString::fromUtf8("Примечание:"), strip);
+    label2->setObjectName("Label2");
+    label2->adjustSize();
+    label2->move(8, 36);
+    EditPrimet = new QLineEdit(strip);
+    EditPrimet->setObjectName("EditPrimet");
+    EditPrimet->setFont(chartFont(true));
+    EditPrimet->setEnabled(false);
+    EditPrimet->setValidator(new NoteValidator(EditPrimet));
+    // The fields start where the wider of the two labels leaves room.
+    const int left = std::max(96, std::max(label1->x() + label1->width(), label2->x() + label2->width()) + 6);
+    label2->move(left - 6 - label2->width(), 36);
+    EditDateCreate->setGeometry(left, 8, 121, 21);
+    EditPrimet->setGeometry(left, 32, 633 - left, 21);
+    connect(EditPrimet, &QLineEdit::textEdited, this,
+            [this](const QString& text) { guarded([&] { controller_->EditPrimetChange(text.toStdString()); }); });
+}
+
+void TFormEditTest::paint(QWidget* w, TColor color) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, toQColor(color, QGuiApplication::palette()));
+    w->setPalette(p);
+}
+
+QAction* TFormEditTest::action(std::string_view name) const { return findChild<QAction*>(qs(name)); }
+
+void TFormEditTest::showChart() {
+    if (!isVisible()) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            move(screen->geometry().center() - QPoint(width() / 2, height() / 2));
+        }
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void TFormEditTest::setCaption(const std::string& caption) { setWindowTitle(qs(caption)); }
+
+void TFormEditTest::setCornerColor(TColor color) { paint(Panel2, color); }
+
+void TFormEditTest::setActionEnabled(ChartAction action, bool enabled) {
+    (action == ChartAction::Save ? ActionSave : ActionSaveAs)->setEnabled(enabled);
+}
+
+void TFormEditTest::setNoteEnabled(bool enabled) { EditPrimet->setEnabled(enabled); }
+
+void TFormEditTest::setNoteText(const std::string& text) { EditPrimet->setText(qs(text)); }
+
+void TFormEditTest::setDateText(const std::string& text) { EditDateCreate->setText(qs(text)); }
+
+void TFormEditTest::cellsChanged(const TToneChart& chart) {
+    for (int n = 1; n <= TToneChart::kCellCount; ++n) {
+        ChartPanelLabel* cell = cells_[static_cast<std::size_t>(n)];
+        cell->setText(chart.marked(n) ? "X" : "");
+        paint(cell, shadeColor(chart.shade(n)));
+    }
+}
+
+ChartAnswer TFormEditTest::askQuestion(std::string_view text) {
+    switch (messageBoxes().question(QuestionKind::Warning, std::string(text), {Answer::Yes, Answer::No, Answer::Cancel},
+                                    0)) {
+    case Answer::Yes: return ChartAnswer::Yes;
+    case Answer::No: return ChartAnswer::No;
+    default: return ChartAnswer::Cancel;
+    }
+}
+
+void TFormEditTest::showMessage(std::string_view text) { messageBoxes().plain(std::string(text)); }
+
+std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, const ChartDialog& spec, bool save) {
+    if (dialogOverride) {
+        return dialogOverride(spec, save);
+    }
+    if (dialog == nullptr) {
+        // Kept for the run, so that each dialog offers the name last chosen in it.
+        dialog = new QFileDialog(this, qs(spec.title), qs(spec.initialDir));
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        dialog->setNameFilters(dialogNameFilters(spec.filter));
+        dialog->setDefaultSuffix(qs(spec.defaultExt));
+        dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        // A typed name need not exist: opening it then reports the missing file.
+        dialog->setFileMode(QFileDialog::AnyFile);
+    }
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return dialog->selectedFiles().front().toStdString();
+}
+
+std::optional<std::string> TFormEditTest::runOpenDialog(const ChartDialog& dialog) {
+    return runDialog(OpenDialog1, dialog, false);
+}
+
+std::optional<std::string> TFormEditTest::runSaveDialog(const ChartDialog& dialog) {
+    return runDialog(SaveDialog1, dialog, true);
+}
+
+void TFormEditTest::requestHelp(int context) { help_.HelpContext(context); }
+
+void TFormEditTest::hideWindow() { hide(); }
+
+void TFormEditTest::closeEvent(QCloseEvent* event) {
+    // Closing only hides the window; the chart stays for the next show.
+    event->accept();
+}
+
+}  // namespace mnemora
