@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -266,7 +267,10 @@ std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, const 
     }
     if (dialog == nullptr) {
         // Kept for the run, so that each dialog offers the name last chosen in it.
-        dialog = new QFileDialog(this, qs(spec.title), qs(spec.initialDir));
+        dialog = new QFileDialog(this, qs(spec.title));
+        // A report folder that is not there yet would turn into a file name.
+        const QString folder = qs(spec.initialDir);
+        dialog->setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::currentPath());
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
         dialog->setNameFilters(dialogNameFilters(spec.filter));

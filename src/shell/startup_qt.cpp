@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QScreen>
 
 #include "chart/chart_window.h"
@@ -82,6 +85,12 @@ int runMnemora(int argc, char** argv) {
     app.setApplicationName("mnemora");
     app.setOrganizationName("Vantero");
     app.setWindowIcon(QIcon(":/mnemora.png"));
+    // The file dialogs speak the user's language; our own boxes set their
+    // button texts themselves.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     QtHelpPlatform helpPlatform;
     const auto run = startMnemora(FileRegistryStore::defaultPath(), helpPlatform);
     return run ? QApplication::exec() : 1;
