@@ -1,19 +1,24 @@
-# Qt code lives only in files named *_window.* or *_qt.*; everything else in a
-# subsystem folder is core logic that links the standard library alone.
-function(mnemora_split_sources dir core_out ui_out)
+# Qt code lives only in files named *_window.* or *_qt.*, code over chmlib
+# only in files named *_chm.*; everything else in a subsystem folder is core
+# logic that links the standard library alone.
+function(mnemora_split_sources dir core_out ui_out chm_out)
   file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
   set(core "")
   set(ui "")
+  set(chm "")
   foreach(f IN LISTS all)
     get_filename_component(name "${f}" NAME_WE)
     if(name MATCHES "_window$" OR name MATCHES "_qt$")
       list(APPEND ui "${f}")
+    elseif(name MATCHES "_chm$")
+      list(APPEND chm "${f}")
     else()
       list(APPEND core "${f}")
     endif()
   endforeach()
   set(${core_out} "${core}" PARENT_SCOPE)
   set(${ui_out} "${ui}" PARENT_SCOPE)
+  set(${chm_out} "${chm}" PARENT_SCOPE)
 endfunction()
 
 # One test program per folder of tests/, so that a broken suite never stops

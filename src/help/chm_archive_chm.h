@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "help/help_map.h"
+
+struct chmFile;
+
+namespace mnemora {
+
+// An open compiled help file. Object paths are the archive's, starting with
+// "/" ("/index.htm", "/#SYSTEM"); the archive compares them without regard to
+// case. One handle is not safe to use from two threads at once.
+class ChmArchive {
+public:
+    // FileError "Cannot open file <path>" when it is missing or not a help file.
+    explicit ChmArchive(const std::filesystem::path& file);
+    ~ChmArchive();
+    ChmArchive(ChmArchive&& other) noexcept;
+    ChmArchive& operator=(ChmArchive&& other) noexcept;
+    ChmArchive(const ChmArchive&) = delete;
+    ChmArchive& operator=(const ChmArchive&) = delete;
+
+    // The path as the archive spells it, or nothing when there is no such object.
+    std::optional<std::string> resolve(const std::string& objectPath) const;
+    bool contains(const std::string& objectPath) const { return resolve(objectPath).has_value(); }
+
+    // The whole object, or nothing when it is missing, cannot be read or is
+    // implausibly large for a help file.
+    std::optional<std::string> read(const std::string& objectPath) const;
+
+    // The pages and other files of the archive in its own order; folders and
+    // the compiler's tables ("/#...", "/$...", "::...") are left out.
+    std::vector<std::string> files() const;
+
+    HelpSystemInfo systemInfo() const;
+
+    // The table of contents: the one /#SYSTEM names if it is there, otherwise
+    // the first .hhc in the archive.
+    std::optional<std::string> contentsFile() const;
+
+    // The page for a topic number: the one the map's first entry for it names,
+    // when the archive has that page; otherwise (an unmapped number, a file
+    // without a map, a map entry naming a missing page) the default topic.
+    // Nothing when neither leads to a page.
+    std::optional<TopicName> lookupTopic(std::int32_t context) const;
+
+    // The default topic alone.
+    std::optional<TopicName> defaultTopic() const;
+
+private:
+    std::optional<TopicName> resolveTopic(const std::string& name) const;
+
+    chmFile* handle_ = nullptr;
+};
+
+}  // namespace mnemora
