@@ -12,21 +12,6 @@
 
 namespace mnemora {
 
-bool QtHelpPlatform::shiftDown() const {
-    return (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier) != 0;
-}
-
-void QtHelpPlatform::plainMessage(const std::string& text) { messageBoxes().plain(text); }
-
-std::string noHelpViewerText(std::string_view file, std::int32_t context) {
-    return "Справка недоступна: нет программы просмотра для файла " + std::string(file) + " (раздел " +
-           std::to_string(context) + ").";
-}
-
-void QtHelpPlatform::htmlHelp(std::string_view file, std::uint32_t, std::int32_t data) {
-    messageBoxes().plain(noHelpViewerText(file, data));
-}
-
 std::optional<int> HelpKeyFilter::currentF1Context() {
     const QWidget* active = QApplication::activeWindow();
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {

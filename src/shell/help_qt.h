@@ -6,16 +6,6 @@
 
 namespace mnemora {
 
-// Until a help viewer is there, a help request says so instead of doing nothing.
-class QtHelpPlatform : public HelpPlatform {
-public:
-    bool shiftDown() const override;
-    void plainMessage(const std::string& text) override;
-    void htmlHelp(std::string_view file, std::uint32_t command, std::int32_t data) override;
-};
-
-std::string noHelpViewerText(std::string_view file, std::int32_t context);
-
 // F1 anywhere in the program: a highlighted item of a pop-up menu asks for
 // its topic (or its enclosing item's), otherwise the focused control or the
 // nearest enclosing one with a topic.

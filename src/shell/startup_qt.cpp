@@ -9,6 +9,7 @@
 
 #include "chart/chart_window.h"
 #include "core/error.h"
+#include "help/help_window.h"
 #include "sessions/main_window.h"
 #include "shell/help_qt.h"
 #include "shell/message_boxes_qt.h"
@@ -91,7 +92,7 @@ int runMnemora(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
-    QtHelpPlatform helpPlatform;
+    ChmHelpPlatform helpPlatform;
     const auto run = startMnemora(FileRegistryStore::defaultPath(), helpPlatform);
     return run ? QApplication::exec() : 1;
 }
