@@ -8,6 +8,7 @@
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
 #include "core/error.h"
@@ -117,6 +118,16 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent) {
         }
     });
     connect(contents_, &QTreeWidget::itemClicked, contents_, &QTreeWidget::itemActivated);
+    // The contents follow the page shown, however it was reached.
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) {
+        for (QTreeWidgetItemIterator it(contents_); *it != nullptr; ++it) {
+            const QString local = (*it)->data(0, kLocalRole).toString();
+            if (!local.isEmpty() && chmUrl(splitTopicName(local.toStdString())).path() == url.path()) {
+                contents_->setCurrentItem(*it);
+                return;
+            }
+        }
+    });
 }
 
 HelpWindow::~HelpWindow() = default;

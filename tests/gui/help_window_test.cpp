@@ -96,8 +96,10 @@ TEST_F(HelpWindowTest, ContentsPaneListsTheTopicsAndNavigates) {
     ASSERT_EQ(tree.topLevelItemCount(), 3);
     QTreeWidgetItem* windowItem = tree.topLevelItem(2);
     ASSERT_EQ(windowItem->childCount(), 2);
+    EXPECT_EQ(tree.currentItem(), tree.topLevelItem(1));  // "General", the page shown
     emit tree.itemActivated(windowItem->child(1), 0);
     EXPECT_EQ(window.browser().source().path(), "/topics/columns.htm");
+    EXPECT_EQ(tree.currentItem(), windowItem->child(1));
 }
 
 TEST(HelpPlatform, MissingHelpFileNamesThePlacesLookedIn) {
