@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "chart/chart_file.h"
+#include "ratio_reporter.h"
 
 namespace {
 
@@ -121,50 +122,15 @@ void BM_WriteChartFile(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteChartFile)->UseRealTime();
 
-// Prints the usual table, then each figure as a multiple of its floor.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.iterations > 0) {
-                seconds_[run.benchmark_name()] = run.real_accumulated_time / static_cast<double>(run.iterations);
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        ratio("ReadChartFile", "BM_ReadChartFile/real_time", "BM_Floor_ReadOnce/real_time");
-        ratio("WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteOnce/real_time");
-        ratio("WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteAndSyncOnce/real_time");
-    }
-
-private:
-    void ratio(const char* what, const std::string& figure, const std::string& floor) {
-        const auto f = seconds_.find(figure);
-        const auto g = seconds_.find(floor);
-        if (f == seconds_.end() || g == seconds_.end() || g->second <= 0) {
-            return;
-        }
-        std::printf("%-15s %10.2f us = %6.2f x %s (%.2f us)\n", what, f->second * 1e6, f->second / g->second,
-                    floor.c_str(), g->second * 1e6);
-    }
-
-    std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
-        return 1;
-    }
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    const int rc = mnemora::bench::runWithRatios(
+        argc, argv,
+        {{"ReadChartFile", "BM_ReadChartFile/real_time", "BM_Floor_ReadOnce/real_time"},
+         {"WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteOnce/real_time"},
+         {"WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteAndSyncOnce/real_time"}});
     std::error_code ec;
     std::filesystem::remove_all(benchDir(), ec);
-    return 0;
+    return rc;
 }

@@ -3,6 +3,8 @@
 // once, so the ratio, not the absolute time, is what to compare.
 #include <benchmark/benchmark.h>
 
+#include "ratio_reporter.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -123,4 +125,10 @@ BENCHMARK(BM_ShowQuestion_MoveOnLastList);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return mnemora::bench::runWithRatios(
+        argc, argv,
+        {{"ReadString first key", "BM_ReadString_FirstKey", "BM_Floor_OpenAndReadOnce"},
+         {"ReadString last key", "BM_ReadString_LastKey", "BM_Floor_OpenAndReadOnce"},
+         {"ShowQuestion(+1)", "BM_ShowQuestion_MoveOnLastList", "BM_Floor_OpenAndReadOnce"}});
+}

@@ -71,6 +71,27 @@ std::optional<std::string> findProfileValue(std::string_view bytes, std::string_
     std::size_t nextCr = findFrom('\r', 0);
     std::size_t nextLf = findFrom('\n', 0);
     while (pos < n) {
+        if (!inSection) {
+            // Until the section starts only section lines matter: jump from
+            // one "[" to the next and keep those that begin a line.
+            std::size_t open = pos;
+            for (;;) {
+                const void* hit = open < n ? std::memchr(data + open, '[', n - open) : nullptr;
+                if (hit == nullptr) {
+                    return std::nullopt;
+                }
+                open = static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+                std::size_t start = open;
+                while (start > pos && isLineSpace(data[start - 1])) {
+                    --start;
+                }
+                if (start == pos || data[start - 1] == '\r' || data[start - 1] == '\n') {
+                    pos = start;
+                    break;
+                }
+                ++open;
+            }
+        }
         if (nextCr < pos) {
             nextCr = findFrom('\r', pos);
         }

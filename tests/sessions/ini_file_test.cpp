@@ -23,6 +23,13 @@ TEST(ProfileLines, TrimsLinesAndNamesButKeepsInnerText) {
     EXPECT_EQ(lookup("  \t[ Disk ] trailing\r\n\t k \t=  a b \t\r\n", "Disk", "k"), "a b");
 }
 
+TEST(ProfileLines, BracketInsideALineStartsNoSection) {
+    EXPECT_EQ(lookup("[a]\r\nk=[b]\r\nx=0\r\n[b]\r\nx=1\r\n", "b", "x"), "1");
+    EXPECT_EQ(lookup("[a]\r\nk=v [b]\r\nx=0\r\n", "b", "x"), std::nullopt);
+    EXPECT_EQ(lookup("[a]\rk=1\r\v\f [b]\rx=2", "b", "x"), "2");
+    EXPECT_EQ(lookup("x [b]\nx=3\n[b]\nx=4", "b", "x"), "4");
+}
+
 TEST(ProfileLines, LineWithoutEqualsIsNeverAKey) {
     EXPECT_EQ(lookup("[a]\r\nk\r\nk2=v\r\n", "a", "k"), std::nullopt);
 }
