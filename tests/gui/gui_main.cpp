@@ -6,6 +6,10 @@
 // globals, so it lives on main's stack rather than in a static.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Window tests draw into memory, also when CTest only lists them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }
