@@ -15,7 +15,9 @@ namespace mnemora {
 std::optional<int> HelpKeyFilter::currentF1Context() {
     const QWidget* active = QApplication::activeWindow();
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-        const QAction* item = menu->activeAction();
+        // A submenu that opened by itself, with nothing highlighted yet,
+        // stands for the item that opened it.
+        const QAction* item = menu->activeAction() != nullptr ? menu->activeAction() : menu->menuAction();
         bool ok = false;
         const int entry = item != nullptr ? item->property(kMenuEntryProperty).toInt(&ok) : -1;
         const std::optional<int> windowContext =

@@ -147,6 +147,22 @@ TEST_F(MainWindowTest, F1AsksForTheWindowTopicThenTheLastListBegun) {
     EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2170);  // ending leaves it
 }
 
+TEST_F(MainWindowTest, F1OnAHighlightedMenuItemTakesTheNearestContextOnTheWay) {
+    auto* senses = form.trayPopup()->findChild<QMenu*>("NT31");
+    ASSERT_NE(senses, nullptr);
+    senses->popup(QPoint(10, 10));
+    senses->setActiveAction(form.menuItem("NT16"));  // "&5. Обоняние" has none of its own
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2030);
+    senses->setActiveAction(form.menuItem("NT15"));
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2070);
+    senses->close();
+    auto* setup = form.trayPopup()->findChild<QMenu*>("NT7");
+    setup->popup(QPoint(10, 10));
+    setup->setActiveAction(form.menuItem("NT8"));
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 3000);
+    setup->close();
+}
+
 TEST_F(MainWindowTest, SingleAmpersandUnderlinesTheNextCharacter) {
     begin(17);
     EXPECT_TRUE(label("Label_Text")->text().contains("п<u>а</u>мяти"));
