@@ -5,11 +5,15 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <QMenu>
 #include <QScreen>
 
 #include "chart/chart_window.h"
 #include "core/error.h"
 #include "help/help_window.h"
+#include "settings/param_window.h"
+#include "shell/about_window.h"
+#include "shell/start_window.h"
 #include "sessions/main_window.h"
 #include "shell/help_qt.h"
 #include "shell/message_boxes_qt.h"
@@ -40,6 +44,10 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
     QApplication::setQuitOnLastWindowClosed(false);
 
     form_ = std::make_unique<TForm1>(sessionSettings_, help_, random_);
+    // The windows come into being in this order, all hidden.
+    formParam_ = std::make_unique<TFormParam>(values_, store_, env_, help_);
+    formAbout_ = std::make_unique<TFormAbout>();
+    formStart_ = std::make_unique<TFormStart>(values_, store_, help_);
     formEditTest_ = std::make_unique<TFormEditTest>(help_);
     trayShell_ = std::make_unique<QtTrayShell>(*form_, *form_->trayPopup());
     tray_ = std::make_unique<TrayController>(
@@ -57,12 +65,19 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
     };
 
     form_->onEditTest = [this] { formEditTest_->showChart(); };
+    form_->onParams = [this] { formParam_->ShowModal(); };
+    form_->onAbout = [this] { formAbout_->ShowModal(); };
+    formParam_->onClosed = [this] { ApplyAppearance(values_, *form_); };
+    formStart_->popupTrayMenu = [this](int x, int y) { form_->trayPopup()->exec(QPoint(x, y)); };
     form_->closeQuery = [this] { return formEditTest_->controller().QuerySave(); };
 
     LoadSettings(values_, store_, env_, *form_);
     // The dialogs take the report folder once, as loaded now.
     formEditTest_->controller().setReportDir(values_.ReportDir);
     tray_->ApplicationEvents1Minimize(MinimizeCause::StartUp);
+    if (values_.Start) {
+        formStart_->show();
+    }
 }
 
 MnemoraApp::~MnemoraApp() {

@@ -14,6 +14,9 @@ namespace mnemora {
 
 class TForm1;
 class TFormEditTest;
+class TFormParam;
+class TFormAbout;
+class TFormStart;
 class QtTrayShell;
 class HelpKeyFilter;
 
@@ -26,6 +29,8 @@ public:
 
     TForm1& form() { return *form_; }
     TFormEditTest& chartWindow() { return *formEditTest_; }
+    TFormStart& startWindow() { return *formStart_; }
+    TFormParam& paramWindow() { return *formParam_; }
     TrayController& tray() { return *tray_; }
     TApplication& application() { return application_; }
     TParamValues& values() { return values_; }
@@ -43,6 +48,9 @@ private:
     LiveSessionSettings sessionSettings_;
     RandomGenerator random_;
     std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TFormParam> formParam_;
+    std::unique_ptr<TFormAbout> formAbout_;
+    std::unique_ptr<TFormStart> formStart_;
     std::unique_ptr<TFormEditTest> formEditTest_;
     std::unique_ptr<QtTrayShell> trayShell_;
     std::unique_ptr<TrayController> tray_;

@@ -7,6 +7,7 @@
 
 #include "gui_support.h"
 #include "sessions/main_window.h"
+#include "shell/start_window.h"
 #include "shell/tray_qt.h"
 #include "temp_dir.h"
 
@@ -30,6 +31,7 @@ TEST_F(StartupTest, WithoutATrayTheMainWindowIsShownInsteadOfVanishing) {
     EXPECT_TRUE(run->form().isVisible());
     EXPECT_EQ(run->form().windowTitle(), "Мнемора (Версия 1.01) ");
     EXPECT_TRUE(boxes.fatals.empty());
+    EXPECT_TRUE(run->startWindow().isVisible());  // a first start shows the start window
 }
 
 TEST_F(StartupTest, StoredValueOfTheWrongTypeEndsStartUpWithTheFatalBox) {

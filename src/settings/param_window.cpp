@@ -1,0 +1,415 @@
+#include "settings/param_window.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontDialog>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTranslator>
+#include <QUrl>
+#include <algorithm>
+#include <QVBoxLayout>
+#include <array>
+
+#include "sessions/main_window.h"
+#include "shell/message_boxes_qt.h"
+
+namespace mnemora {
+
+namespace {
+
+QString qs(const std::string& s) { return QString::fromStdString(s); }
+
+constexpr const char* kSubscribeAddress = "mailto:mnemora-subscribe@example.org";
+
+// "MS Sans Serif", 8 points, as the desktop substitutes it.
+QFont dialogFont() {
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    return font;
+}
+
+QPushButton* makeButton(const char* name, const char* caption, QWidget* parent, QRect at) {
+    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
+    b->setObjectName(name);
+    b->setGeometry(at);
+    return b;
+}
+
+QGroupBox* makeGroup(const char* name, const char* title, QWidget* parent, QRect at) {
+    auto* g = new QGroupBox(QString::fromUtf8(title), parent);
+    g->setObjectName(name);
+    g->setGeometry(at);
+    return g;
+}
+
+QLabel* makeLabel(const char* name, const char* caption, QWidget* parent, QPoint at) {
+    auto* l = new QLabel(QString::fromUtf8(caption), parent);
+    l->setObjectName(name);
+    l->move(at);
+    l->adjustSize();
+    return l;
+}
+
+QLineEdit* makeEdit(const char* name, QWidget* parent, QRect at) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setGeometry(at);
+    return e;
+}
+
+// The colours the font dialog offers for the text, as the classic sixteen.
+struct NamedColor {
+    const char* name;
+    TColor color;
+};
+constexpr std::array<NamedColor, 16> kFontColors{{
+    {"Чёрный", rgbColor(0, 0, 0)},         {"Тёмно-красный", rgbColor(128, 0, 0)},
+    {"Зелёный", rgbColor(0, 128, 0)},      {"Оливковый", rgbColor(128, 128, 0)},
+    {"Тёмно-синий", rgbColor(0, 0, 128)},  {"Фиолетовый", rgbColor(128, 0, 128)},
+    {"Сине-зелёный", rgbColor(0, 128, 128)}, {"Серый", rgbColor(128, 128, 128)},
+    {"Серебристый", rgbColor(192, 192, 192)}, {"Красный", rgbColor(255, 0, 0)},
+    {"Лайм", rgbColor(0, 255, 0)},          {"Жёлтый", rgbColor(255, 255, 0)},
+    {"Синий", rgbColor(0, 0, 255)},         {"Фуксия", rgbColor(255, 0, 255)},
+    {"Морская волна", rgbColor(0, 255, 255)}, {"Белый", rgbColor(255, 255, 255)},
+}};
+
+// Qt's own dialogs speak Russian while they are open, like the rest of the
+// program, whatever the start-up code loaded.
+class RussianDialogTexts {
+public:
+    RussianDialogTexts() {
+        if (translator_.load("qtbase_ru", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+            installed_ = QCoreApplication::installTranslator(&translator_);
+        }
+    }
+    ~RussianDialogTexts() {
+        if (installed_) {
+            QCoreApplication::removeTranslator(&translator_);
+        }
+    }
+    RussianDialogTexts(const RussianDialogTexts&) = delete;
+    RussianDialogTexts& operator=(const RussianDialogTexts&) = delete;
+
+private:
+    QTranslator translator_;
+    bool installed_ = false;
+};
+
+constexpr std::uint8_t kAnsiCharset = 0;
+constexpr std::uint8_t kRussianCharset = 204;
+
+}  // namespace
+
+QFont toQFont(const TFont& font) {
+    QFont f(qs(font.Name));
+    if (font.Height < 0) {
+        f.setPixelSize(-font.Height);
+    } else if (font.Height > 0) {
+        f.setPixelSize(std::max(1, font.Height * 3 / 4));  // cell height: leave room for the leading
+    }
+    f.setBold(font.Style.bold);
+    f.setItalic(font.Style.italic);
+    f.setUnderline(font.Style.underline);
+    f.setStrikeOut(font.Style.strikeout);
+    return f;
+}
+
+std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& start) {
+    const RussianDialogTexts russian;
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QString::fromUtf8("Шрифт"));
+    auto* column = new QVBoxLayout(&dialog);
+    auto* chooser = new QFontDialog(&dialog);
+    chooser->setOptions(QFontDialog::NoButtons | QFontDialog::DontUseNativeDialog);
+    chooser->setWindowFlags(Qt::Widget);
+    QFont initial = toQFont(start);
+    initial.setPointSize(std::max(1, start.Size()));
+    // A face this desktop lacks is offered as the face that stands in for it,
+    // and kept by name when the user leaves that choice alone.
+    const QFontInfo matched(initial);
+    const QString standIn = matched.family();
+    initial.setFamily(standIn);
+    initial.setStyleName(matched.styleName());  // the chooser finds its style row by name
+    chooser->setCurrentFont(initial);
+    column->addWidget(chooser);
+
+    auto* colorRow = new QHBoxLayout;
+    auto* colorLabel = new QLabel(QString::fromUtf8("&Цвет:"), &dialog);
+    auto* colors = new QComboBox(&dialog);
+    colorLabel->setBuddy(colors);
+    int startIndex = -1;
+    if (isSystemColor(start.Color)) {
+        colors->addItem(QString::fromUtf8("Системный"), QVariant());
+        startIndex = 0;
+    }
+    for (const NamedColor& c : kFontColors) {
+        QPixmap swatch(16, 12);
+        swatch.fill(QColor(redOf(c.color), greenOf(c.color), blueOf(c.color)));
+        colors->addItem(QIcon(swatch), QString::fromUtf8(c.name), QVariant::fromValue(c.color));
+        if (c.color == start.Color) {
+            startIndex = colors->count() - 1;
+        }
+    }
+    if (startIndex < 0) {
+        colors->insertItem(0, QString::fromUtf8("Другой"), QVariant());
+        startIndex = 0;
+    }
+    colors->setCurrentIndex(startIndex);
+    colorRow->addWidget(colorLabel);
+    colorRow->addWidget(colors, 1);
+    column->addLayout(colorRow);
+
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton("OK", QDialogButtonBox::AcceptRole);
+    buttons->addButton(QString::fromUtf8("Отмена"), QDialogButtonBox::RejectRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    column->addWidget(buttons);
+
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QFont chosen = chooser->currentFont();
+    FontDialogResult result;
+    result.faceName = chosen.family() == standIn ? start.Name : chosen.family().toStdString();
+    result.pointSize = chosen.pointSize() > 0 ? chosen.pointSize() : start.Size();
+    result.weight = chosen.weight();
+    result.italic = chosen.italic();
+    result.underline = chosen.underline();
+    result.strikeout = chosen.strikeOut();
+    result.faceCharset =
+        QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Cyrillic) ? kRussianCharset
+                                                                                          : kAnsiCharset;
+    if (colors->currentIndex() != startIndex && colors->currentData().isValid()) {
+        result.pickedColor = colors->currentData().value<TColor>();
+    }
+    return result;
+}
+
+TFormParam::TFormParam(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,
+                       TMyHLPObject& help, QWidget* parent)
+    : QDialog(parent), values_(values), store_(store), env_(env), help_(help) {
+    setObjectName("FormParam");
+    setWindowTitle(QString::fromUtf8("Параметры"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(dialogFont());
+    setFixedSize(417, 325);
+    setHelpContext(this, kWindowHelpContext);
+
+    chooseFont = runFontDialog;
+    chooseColor = [](QWidget* owner, const QColor& start) -> std::optional<QColor> {
+        const RussianDialogTexts russian;
+        const QColor c = QColorDialog::getColor(start, owner);
+        return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
+    };
+    // Handing the address to the desktop is all; whether a mail program answers is its business.
+    openAddress = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+
+    createControls();
+}
+
+void TFormParam::createControls() {
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName("PageControl1");
+    PageControl1->setGeometry(8, 8, 401, 281);
+    TabSheet1 = new QWidget;
+    TabSheet1->setObjectName("TabSheet1");
+    TabSheet2 = new QWidget;
+    TabSheet2->setObjectName("TabSheet2");
+    PageControl1->addTab(TabSheet1, QString::fromUtf8("Общие настройки"));
+    PageControl1->addTab(TabSheet2, QString::fromUtf8("Месторасположение данных"));
+
+    GroupBox2 = makeGroup("GroupBox2", "Оформление", TabSheet1, {8, 8, 377, 105});
+    PanelColor = new QLabel(QStringLiteral("Vantero"), GroupBox2);
+    PanelColor->setObjectName("PanelColor");
+    PanelColor->setGeometry(104, 32, 185, 41);
+    PanelColor->setAlignment(Qt::AlignCenter);
+    PanelColor->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    PanelColor->setAutoFillBackground(true);
+    PanelColor->setCursor(Qt::PointingHandCursor);
+    PanelColor->installEventFilter(this);
+    Button4 = makeButton("Button4", "&Шрифт", GroupBox2, {8, 24, 75, 25});
+    Button5 = makeButton("Button5", "&Цвет фона", GroupBox2, {8, 56, 75, 25});
+    Button6 = makeButton("Button6", "&По умолчанию", TabSheet1, {16, 224, 113, 25});
+    GroupBox3 = makeGroup("GroupBox3", "Запуск", TabSheet1, {8, 120, 177, 65});
+    CheckBox_Start = new QCheckBox(QString::fromUtf8("&Показывать заставку"), GroupBox3);
+    CheckBox_Start->setObjectName("CheckBox_Start");
+    CheckBox_Start->setGeometry(16, 16, 145, 33);
+    RadioGroup_Clicks = makeGroup("RadioGroup_Clicks", "Открывать главное окно при:", TabSheet1, {192, 120, 193, 65});
+    clickItems_ = new QButtonGroup(RadioGroup_Clicks);
+    const std::array<const char*, 2> items{"одинарном щелчке мыши", "двойном щелчке мыши"};
+    for (int i = 0; i < 2; ++i) {
+        auto* item = new QRadioButton(QString::fromUtf8(items[static_cast<std::size_t>(i)]), RadioGroup_Clicks);
+        item->setObjectName(QString("RadioGroup_Clicks_%1").arg(i));
+        item->setGeometry(8, 18 + 20 * i, 177, 17);
+        clickItems_->addButton(item, i);
+    }
+
+    GroupBox1 = makeGroup("GroupBox1", "Пути", TabSheet2, {8, 8, 377, 73});
+    Label1 = makeLabel("Label1", "&Файл данных:", GroupBox1, {16, 20});
+    Edit_DirFiles = makeEdit("Edit_DirFiles", GroupBox1, {104, 16, 241, 21});
+    Label1->setBuddy(Edit_DirFiles);
+    Button1 = makeButton("Button1", "...", GroupBox1, {348, 16, 21, 21});
+    Label2 = makeLabel("Label2", "Ф&айлы отчетов:", GroupBox1, {14, 44});
+    Edit_DirReport = makeEdit("Edit_DirReport", GroupBox1, {104, 40, 241, 21});
+    Label2->setBuddy(Edit_DirReport);
+    Button2 = makeButton("Button2", "...", GroupBox1, {348, 40, 21, 21});
+    // The edits start after the wider of the two labels, which the desktop's
+    // stand-in face may push past where they were drawn.
+    const int editLeft = std::max(Edit_DirFiles->x(), std::max(Label1->x() + Label1->width(),
+                                                               Label2->x() + Label2->width()) + 4);
+    for (QLineEdit* edit : {Edit_DirFiles, Edit_DirReport}) {
+        edit->setGeometry(editLeft, edit->y(), Button1->x() - 3 - editLeft, edit->height());
+    }
+    Button3 = makeButton("Button3", "&По умолчанию", TabSheet2, {16, 224, 113, 25});
+
+    BitBtn1 = makeButton("BitBtn1", "OK", this, {152, 296, 75, 25});
+    BitBtn1->setDefault(true);
+    BitBtn2 = makeButton("BitBtn2", "Отмена", this, {240, 296, 75, 25});
+    BitBtn3 = makeButton("BitBtn3", "&Помощь", this, {328, 296, 75, 25});
+
+    // Keyboard order follows the layout: each page top to bottom, then the
+    // buttons at the foot of the window.
+    QWidget* order[] = {PageControl1,   Button4,       Button5, Button6, CheckBox_Start,
+                        clickItems_->button(0), clickItems_->button(1), Edit_DirFiles, Button1,
+                        Edit_DirReport, Button2,       Button3, BitBtn1, BitBtn2, BitBtn3};
+    for (std::size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+
+    auto on = [this](QPushButton* b, void (TFormParam::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    };
+    on(Button4, &TFormParam::Button4Click);
+    on(Button5, &TFormParam::Button5Click);
+    on(Button6, &TFormParam::Button6Click);
+    on(Button3, &TFormParam::Button3Click);
+    on(BitBtn1, &TFormParam::BitBtn1Click);
+    on(BitBtn3, &TFormParam::BitBtn3Click);
+    connect(BitBtn2, &QPushButton::clicked, this, &TFormParam::reject);
+
+    // Only the user's own edits write the record; showing values does not.
+    connect(Edit_DirFiles, &QLineEdit::textEdited, this,
+            [this](const QString& text) { values_.DataFile = text.toStdString(); });
+    connect(Edit_DirReport, &QLineEdit::textEdited, this,
+            [this](const QString& text) { values_.ReportDir = text.toStdString(); });
+    connect(CheckBox_Start, &QCheckBox::clicked, this, [this](bool on) { values_.Start = on; });
+    connect(clickItems_, &QButtonGroup::idClicked, this, [this](int id) { values_.Click = id; });
+}
+
+void TFormParam::bindControls() {
+    showPaths();
+    showAppearance();
+    if (values_.Click == 0 || values_.Click == 1) {
+        clickItems_->button(values_.Click)->setChecked(true);
+    } else {
+        // An exclusive group cannot be emptied by unchecking its member.
+        clickItems_->setExclusive(false);
+        for (QAbstractButton* b : clickItems_->buttons()) {
+            b->setChecked(false);
+        }
+        clickItems_->setExclusive(true);
+    }
+}
+
+void TFormParam::showAppearance() {
+    PanelColor->setFont(toQFont(values_.Font));
+    QPalette p = PanelColor->palette();
+    p.setColor(QPalette::Window, toQColor(values_.Color, palette()));
+    p.setColor(QPalette::WindowText, toQColor(values_.Font.Color, palette()));
+    PanelColor->setPalette(p);
+    CheckBox_Start->setChecked(values_.Start);
+}
+
+void TFormParam::showPaths() {
+    Edit_DirFiles->setText(qs(values_.DataFile));
+    Edit_DirReport->setText(qs(values_.ReportDir));
+}
+
+int TFormParam::ShowModal() { return exec(); }
+
+void TFormParam::Button4Click() {
+    const TFont start = values_.Font;
+    if (const auto chosen = chooseFont(this, start)) {
+        TakeFontDialogResult(values_.Font, *chosen);
+        showAppearance();
+    }
+}
+
+void TFormParam::Button5Click() {
+    if (const auto chosen = chooseColor(this, toQColor(values_.Color, palette()))) {
+        values_.Color = rgbColor(static_cast<std::uint8_t>(chosen->red()), static_cast<std::uint8_t>(chosen->green()),
+                                 static_cast<std::uint8_t>(chosen->blue()));
+        showAppearance();
+    }
+}
+
+void TFormParam::Button6Click() {
+    SetDefaultAppearance(values_);
+    showAppearance();
+}
+
+void TFormParam::Button3Click() {
+    SetDefaultPaths(values_, env_);
+    showPaths();
+}
+
+void TFormParam::PanelColorClick() { openAddress(QString::fromUtf8(kSubscribeAddress)); }
+
+void TFormParam::BitBtn1Click() {
+    // The result is OK before the store is touched, so a refused write still
+    // closes the window with OK once its error has been shown.
+    setResult(mrOk);
+    guarded([this] { SaveSettings(values_, store_); });
+    done(mrOk);
+}
+
+void TFormParam::BitBtn3Click() { help_.HelpContext(helpContextOf(this)); }
+
+void TFormParam::done(int result) {
+    QDialog::done(result);
+    if (onClosed) {
+        guarded(onClosed);
+    }
+}
+
+void TFormParam::reject() { done(mrCancel); }
+
+void TFormParam::showEvent(QShowEvent* event) {
+    bindControls();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+    QDialog::showEvent(event);
+}
+
+bool TFormParam::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PanelColor && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && PanelColor->rect().contains(mouse->position().toPoint())) {
+            guarded([this] { PanelColorClick(); });
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace mnemora

@@ -1,0 +1,175 @@
+#include "shell/about_window.h"
+
+#include <QDesktopServices>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+#include <algorithm>
+
+#include "sessions/main_window.h"
+#include "shell/help_hook.h"
+#include "shell/message_boxes_qt.h"
+
+namespace mnemora {
+
+namespace {
+
+QFont aboutFont() {
+    QFont font("MS Sans Serif");
+    font.setPixelSize(11);
+    return font;
+}
+
+QLabel* makeLabel(const char* name, const char* caption, QWidget* parent, QRect at) {
+    auto* l = new QLabel(QString::fromUtf8(caption), parent);
+    l->setObjectName(name);
+    l->setGeometry(at);
+    l->setTextFormat(Qt::PlainText);
+    return l;
+}
+
+}  // namespace
+
+TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
+    setObjectName("FormAbout");
+    setWindowTitle(QString::fromUtf8("О программе"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(314, 174);
+    setFont(aboutFont());
+    setHelpContext(this, kWindowHelpContext);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName("Panel1");
+    Panel1->setGeometry(8, 8, 297, 129);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setLineWidth(1);
+
+    Label1 = makeLabel("Label1", "", Panel1, {24, 16, 257, 13});
+    Label1->setAlignment(Qt::AlignCenter);
+    Label2 = makeLabel("Label2",
+                       "Мнемора ведёт упражнения на вспоминание по спискам вопросов. В ней есть и таблица тонов.",
+                       Panel1, {24, 32, 249, 49});
+    Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label2->setWordWrap(true);
+    Label5 = makeLabel("Label5", "Рассылка:", Panel1, {24, 88, 54, 13});
+    Label6 = makeLabel("Label6", "mnemora-subscribe@example.org", Panel1, {80, 88, 154, 13});
+    Label3 = makeLabel("Label3", "Программирование: команда Мнеморы,", Panel1, {24, 104, 141, 13});
+    Label4 = makeLabel("Label4", "mnemora@example.org", Panel1, {168, 104, 120, 13});
+    fitAddressLines();
+
+    for (QLabel* link : {Label6, Label4}) {
+        link->setCursor(Qt::PointingHandCursor);
+        link->setAutoFillBackground(true);
+        setLinkLook(link, false);
+    }
+    // Every label takes the moves over it, so only the panel's free area
+    // clears the highlight.
+    for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
+                       static_cast<QWidget*>(Label5), static_cast<QWidget*>(Label6), static_cast<QWidget*>(Label3),
+                       static_cast<QWidget*>(Label4)}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+
+    BitBtn1 = new QPushButton("OK", this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setGeometry(8, 144, 75, 25);
+    BitBtn1->setDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
+
+    openAddress = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    FormCreate();
+}
+
+// The desktop's stand-in for "MS Sans Serif" is wider than the face the
+// layout was drawn for: the address lines get the room their texts need, and
+// the panel and window widen with them, never narrower than drawn.
+void TFormAbout::fitAddressLines() {
+    auto fit = [](QLabel* l) { l->resize(std::max(l->width(), l->fontMetrics().horizontalAdvance(l->text()) + 2), 13); };
+    for (QLabel* l : {Label5, Label6, Label3, Label4}) {
+        fit(l);
+    }
+    Label6->move(std::max(Label6->x(), Label5->x() + Label5->width() + 2), Label6->y());
+    Label4->move(std::max(Label4->x(), Label3->x() + Label3->width() + 3), Label4->y());
+    const int rightmost = std::max(Label6->x() + Label6->width(), Label4->x() + Label4->width());
+    const int panelWidth = std::max(Panel1->width(), rightmost + 9);
+    const int grown = panelWidth - Panel1->width();
+    Panel1->resize(panelWidth, Panel1->height());
+    setFixedSize(width() + grown, height());
+    for (QLabel* centred : {Label1, Label2}) {
+        centred->resize(centred->width() + grown, centred->height());
+    }
+}
+
+void TFormAbout::FormCreate() { Label1->setText(QString::fromUtf8("Мнемора (Версия 1.01) ")); }
+
+int TFormAbout::ShowModal() { return exec(); }
+
+void TFormAbout::reject() { done(2); }
+
+// No button of this window is a cancel button, so Escape closes nothing.
+void TFormAbout::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormAbout::setLinkLook(QLabel* link, bool highlighted) {
+    QFont f = link->font();
+    f.setUnderline(highlighted);
+    f.setBold(false);
+    f.setItalic(false);
+    f.setStrikeOut(false);
+    link->setFont(f);
+    QPalette p = link->palette();
+    p.setColor(QPalette::Window, toQColor(clBtnFace, palette()));
+    p.setColor(QPalette::WindowText, highlighted ? toQColor(clBlue, palette()) : toQColor(clWindowText, palette()));
+    link->setPalette(p);
+}
+
+void TFormAbout::Label4MouseMove(QLabel* sender) { setLinkLook(sender, true); }
+
+void TFormAbout::Panel1MouseMove() {
+    setLinkLook(Label4, false);
+    setLinkLook(Label6, false);
+}
+
+void TFormAbout::Label4Click(QLabel* sender) { openAddress("mailto:" + sender->text()); }
+
+void TFormAbout::showEvent(QShowEvent* event) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
+    }
+    QDialog::showEvent(event);
+}
+
+bool TFormAbout::eventFilter(QObject* watched, QEvent* event) {
+    auto* link = watched == Label4 || watched == Label6 ? static_cast<QLabel*>(watched) : nullptr;
+    if (event->type() == QEvent::MouseMove) {
+        if (link != nullptr) {
+            guarded([&] { Label4MouseMove(link); });
+        } else if (watched == Panel1) {
+            guarded([&] { Panel1MouseMove(); });
+        }
+        return true;
+    }
+    if (event->type() == QEvent::MouseButtonRelease && link != nullptr) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton && link->rect().contains(mouse->position().toPoint())) {
+            guarded([&] { Label4Click(link); });
+        }
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace mnemora
