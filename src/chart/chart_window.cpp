@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "sessions/main_window.h"
+#include "shell/look_qt.h"
 #include "shell/message_boxes_qt.h"
 
 namespace mnemora {
@@ -23,13 +24,6 @@ QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<
 
 constexpr int kCell = 25;
 constexpr int kRowHeight = 40;
-
-QFont chartFont(bool bold) {
-    QFont f("MS Sans Serif");
-    f.setPixelSize(11);
-    f.setBold(bold);
-    return f;
-}
 
 // Only what a chart file can hold goes into the note.
 class NoteValidator : public QValidator {
@@ -63,7 +57,7 @@ TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, Q
     setObjectName("FormEditTest");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
-    setFont(chartFont(false));
+    setFont(windowFont(false));
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto* layout = new QVBoxLayout(this);
@@ -164,7 +158,7 @@ void TFormEditTest::createGrid(QWidget* panel1) {
             const QString name = (n == 1 || n == 183 || n == 184 ? "P" : "p") + QString::number(n);
             ChartPanelLabel* cell =
                 make(name, input ? ChartPanel::inputCell(n) : ChartPanel{kResultPanelTag, 0, n}, kCell * col.number, y, h);
-            cell->setFont(chartFont(true));
+            cell->setFont(windowFont(true));
             cell->reactsToClicks = input;
             cells_[static_cast<std::size_t>(n)] = cell;
         }
@@ -186,7 +180,7 @@ void TFormEditTest::createBottomStrip(QWidget* panel1) {
     EditDateCreate->setReadOnly(true);
     EditDateCreate->setFrame(false);
     EditDateCreate->setFocusPolicy(Qt::NoFocus);
-    EditDateCreate->setFont(chartFont(true));
+    EditDateCreate->setFont(windowFont(true));
     EditDateCreate->setAutoFillBackground(true);
     QPalette p = EditDateCreate->palette();
     p.setColor(QPalette::Base, p.color(QPalette::Button));
@@ -197,7 +191,7 @@ void TFormEditTest::createBottomStrip(QWidget* panel1) {
     label2->move(8, 36);
     EditPrimet = new QLineEdit(strip);
     EditPrimet->setObjectName("EditPrimet");
-    EditPrimet->setFont(chartFont(true));
+    EditPrimet->setFont(windowFont(true));
     EditPrimet->setEnabled(false);
     EditPrimet->setValidator(new NoteValidator(EditPrimet));
     // The fields start where the wider of the two labels leaves room.

@@ -13,6 +13,7 @@
 #include "core/caption.h"
 #include "core/cp1251.h"
 #include "sessions/band_splitter.h"
+#include "shell/look_qt.h"
 #include "shell/message_boxes_qt.h"
 
 namespace mnemora {
@@ -29,14 +30,6 @@ QFrame* makePanel(const char* name, QWidget* parent, bool raised) {
         panel->setLineWidth(1);
     }
     return panel;
-}
-
-// The look "MS Sans Serif", 8 points gives: the substitute the desktop picks
-// for that face, at the same pixel height.
-QFont windowFont() {
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    return font;
 }
 
 }  // namespace
@@ -345,33 +338,8 @@ Answer TForm1::errorQuestion(const std::string& text, int helpContext) {
                                    helpContext);
 }
 
-QColor toQColor(TColor color, const QPalette& palette) {
-    if (isSystemColor(color)) {
-        switch (systemColorIndex(color)) {
-        case 15: return palette.color(QPalette::Button);
-        case 17: return palette.color(QPalette::Disabled, QPalette::WindowText);
-        case 8: return palette.color(QPalette::WindowText);
-        case 5: return palette.color(QPalette::Base);
-        case 14: return palette.color(QPalette::HighlightedText);
-        case 13: return palette.color(QPalette::Highlight);
-        default: return palette.color(QPalette::Window);
-        }
-    }
-    return QColor(redOf(color), greenOf(color), blueOf(color));
-}
-
 void TForm1::applyQuestionAppearance(const TFont& font, TColor background) {
-    QFont f(qs(font.Name));
-    if (font.Height < 0) {
-        f.setPixelSize(-font.Height);
-    } else if (font.Height > 0) {
-        f.setPixelSize(std::max(1, font.Height * 3 / 4));  // cell height: leave room for the leading
-    }
-    f.setBold(font.Style.bold);
-    f.setItalic(font.Style.italic);
-    f.setUnderline(font.Style.underline);
-    f.setStrikeOut(font.Style.strikeout);
-    Label_Text->setFont(f);
+    Label_Text->setFont(toQFont(font));
     QPalette p = Label_Text->palette();
     p.setColor(QPalette::Window, toQColor(background, palette()));
     p.setColor(QPalette::WindowText, toQColor(font.Color, palette()));

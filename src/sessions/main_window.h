@@ -11,6 +11,7 @@
 #include "sessions/tray_catalogue.h"
 #include "settings/settings.h"
 #include "shell/help_hook.h"
+#include "shell/look_qt.h"
 
 class QAction;
 class QFrame;
@@ -143,9 +144,5 @@ private:
     QMenu* TrayPopup = nullptr;
     QAction* NT10 = nullptr;
 };
-
-// A colour of the settings as the screen shows it; system colours come from
-// the palette.
-QColor toQColor(TColor color, const QPalette& palette);
 
 }  // namespace mnemora

@@ -37,13 +37,6 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr const char* kSubscribeAddress = "mailto:mnemora-subscribe@example.org";
 
-// "MS Sans Serif", 8 points, as the desktop substitutes it.
-QFont dialogFont() {
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    return font;
-}
-
 QPushButton* makeButton(const char* name, const char* caption, QWidget* parent, QRect at) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(name);
@@ -115,20 +108,6 @@ constexpr std::uint8_t kAnsiCharset = 0;
 constexpr std::uint8_t kRussianCharset = 204;
 
 }  // namespace
-
-QFont toQFont(const TFont& font) {
-    QFont f(qs(font.Name));
-    if (font.Height < 0) {
-        f.setPixelSize(-font.Height);
-    } else if (font.Height > 0) {
-        f.setPixelSize(std::max(1, font.Height * 3 / 4));  // cell height: leave room for the leading
-    }
-    f.setBold(font.Style.bold);
-    f.setItalic(font.Style.italic);
-    f.setUnderline(font.Style.underline);
-    f.setStrikeOut(font.Style.strikeout);
-    return f;
-}
 
 std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& start) {
     const RussianDialogTexts russian;
@@ -209,7 +188,7 @@ TFormParam::TFormParam(TParamValues& values, RegistryBackend& store, const Setti
     setWindowTitle(QString::fromUtf8("Параметры"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
-    setFont(dialogFont());
+    setFont(windowFont());
     setFixedSize(417, 325);
     setHelpContext(this, kWindowHelpContext);
 

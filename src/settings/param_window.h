@@ -26,7 +26,6 @@ namespace mnemora {
 
 // The screen font for a font description: its pixel height, style and face
 // (or the desktop's substitute for it).
-QFont toQFont(const TFont& font);
 
 // The parameters window: a view over the live settings record. Every edit
 // goes straight into the record; only OK writes the store, and nothing is

@@ -19,12 +19,6 @@ namespace mnemora {
 
 namespace {
 
-QFont aboutFont() {
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    return font;
-}
-
 QLabel* makeLabel(const char* name, const char* caption, QWidget* parent, QRect at) {
     auto* l = new QLabel(QString::fromUtf8(caption), parent);
     l->setObjectName(name);
@@ -41,7 +35,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(314, 174);
-    setFont(aboutFont());
+    setFont(windowFont());
     setHelpContext(this, kWindowHelpContext);
 
     Panel1 = new QFrame(this);

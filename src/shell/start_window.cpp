@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "settings/settings.h"
+#include "shell/look_qt.h"
 #include "shell/message_boxes_qt.h"
 
 // The picture lives in the UI library's resources, which a static library
@@ -23,12 +24,6 @@ namespace {
 int halfToEven(int side) {
     const int half = side / 2;
     return side % 2 == 0 || half % 2 == 0 ? half : half + 1;
-}
-
-QFont startFont() {
-    QFont font("MS Sans Serif");
-    font.setPixelSize(11);
-    return font;
 }
 
 }  // namespace
@@ -46,7 +41,7 @@ TFormStart::TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObjec
                    Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(231, 313);
-    setFont(startFont());
+    setFont(windowFont());
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::black);
