@@ -34,10 +34,24 @@ private:
 
 }  // namespace
 
-void safeWriteFile(const std::filesystem::path& target, std::string_view bytes,
+void safeWriteFile(const std::filesystem::path& requested, std::string_view bytes,
                    const SafeSaveOptions& options) {
-    const std::string cannotCreate = "Cannot create file " + target.string();
+    const std::string cannotCreate = "Cannot create file " + requested.string();
+    std::error_code ec;
+    // Saving through a link replaces the file it points to, not the link.
+    std::filesystem::path target = requested;
+    if (std::filesystem::is_symlink(requested, ec)) {
+        const auto link = std::filesystem::read_symlink(requested, ec);
+        if (!ec) {
+            target = link.is_absolute() ? link : requested.parent_path() / link;
+        }
+    }
     if (std::filesystem::is_directory(target)) {
+        throw FileError(cannotCreate);
+    }
+    // A file the user made read-only stays as it is, even where its folder
+    // would allow the rename over it.
+    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
         throw FileError(cannotCreate);
     }
     std::filesystem::path dir = target.parent_path();

@@ -64,6 +64,36 @@ TEST(SafeSave, ReadOnlyFolderKeepsTheOldFileAndSaysCannotCreate) {
     EXPECT_EQ(readBytes(target), "old");
 }
 
+TEST(SafeSave, ReadOnlyFileInAWritableFolderIsNotReplaced) {
+    TempDir dir;
+    const auto target = dir / "chart.ton";
+    writeBytes(target, "old");
+    ::chmod(target.c_str(), 0444);
+    ::chmod(dir.path().c_str(), 0777);  // the rename alone would be allowed
+    const int rc = test::runUnprivileged([&] {
+        try {
+            safeWriteFile(target, "new");
+            return 1;
+        } catch (const FileError& e) {
+            return std::string(e.what()) == "Cannot create file " + target.string() ? 0 : 2;
+        }
+    });
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(readBytes(target), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(SafeSave, SavingThroughALinkReplacesTheFileItPointsTo) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "real");
+    writeBytes(dir / "real" / "chart.ton", "old");
+    std::filesystem::create_symlink("real/chart.ton", dir / "link.ton");
+    safeWriteFile(dir / "link.ton", "new");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ton"));
+    EXPECT_EQ(readBytes(dir / "real" / "chart.ton"), "new");
+}
+
 TEST(SafeSave, FolderThatDoesNotExistSaysCannotCreate) {
     TempDir dir;
     const auto target = dir / "missing" / "chart.ton";
