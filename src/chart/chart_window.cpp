@@ -255,20 +255,20 @@ ChartAnswer TFormEditTest::askQuestion(std::string_view text) {
 
 void TFormEditTest::showMessage(std::string_view text) { messageBoxes().plain(std::string(text)); }
 
-std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, const ChartDialog& spec, bool save) {
+std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, const ChartDialog& wanted, bool save) {
     if (dialogOverride) {
-        return dialogOverride(spec, save);
+        return dialogOverride(wanted, save);
     }
     if (dialog == nullptr) {
         // Kept for the run, so that each dialog offers the name last chosen in it.
-        dialog = new QFileDialog(this, qs(spec.title));
+        dialog = new QFileDialog(this, qs(wanted.title));
         // A report folder that is not there yet would turn into a file name.
-        const QString folder = qs(spec.initialDir);
+        const QString folder = qs(wanted.initialDir);
         dialog->setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::currentPath());
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
-        dialog->setNameFilters(dialogNameFilters(spec.filter));
-        dialog->setDefaultSuffix(qs(spec.defaultExt));
+        dialog->setNameFilters(dialogNameFilters(wanted.filter));
+        dialog->setDefaultSuffix(qs(wanted.defaultExt));
         dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         // A typed name need not exist: opening it then reports the missing file.
         dialog->setFileMode(QFileDialog::AnyFile);

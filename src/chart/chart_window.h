@@ -76,7 +76,7 @@ private:
     void createGrid(QWidget* panel1);
     void createBottomStrip(QWidget* panel1);
     void paint(QWidget* w, TColor color);
-    std::optional<std::string> runDialog(QFileDialog*& dialog, const ChartDialog& spec, bool save);
+    std::optional<std::string> runDialog(QFileDialog*& dialog, const ChartDialog& wanted, bool save);
 
     TMyHLPObject& help_;
     std::unique_ptr<ChartController> controller_;

@@ -114,11 +114,11 @@ TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& r
 TForm1::~TForm1() = default;
 
 void TForm1::createActions() {
-    for (const ActionSpec& spec : mainActions()) {
-        auto* a = new QAction(qs(spec.caption), this);
-        a->setObjectName(qs(spec.name));
-        a->setEnabled(spec.enabledAtStart);
-        actions_[static_cast<std::size_t>(spec.id)] = a;
+    for (const ActionInfo& info : mainActions()) {
+        auto* a = new QAction(qs(info.caption), this);
+        a->setObjectName(qs(info.name));
+        a->setEnabled(info.enabledAtStart);
+        actions_[static_cast<std::size_t>(info.id)] = a;
     }
     auto on = [this](ActionId id, auto handler) {
         connect(action(id), &QAction::triggered, this, [handler] { guarded(handler); });

@@ -9,15 +9,15 @@ namespace mnemora {
 namespace {
 
 constexpr std::array kActions{
-    ActionSpec{ActionId::Exit, "ActionExit", "&Выход", true},
-    ActionSpec{ActionId::About, "ActionAbout", "&О программе", true},
-    ActionSpec{ActionId::Help, "ActionHelp", "&Вызов помощи", true},
-    ActionSpec{ActionId::Params, "ActionParams", "&Параметры", true},
-    ActionSpec{ActionId::Next, "ActionNext", ">", false},
-    ActionSpec{ActionId::Prior, "ActionPrior", "<", false},
-    ActionSpec{ActionId::Break, "ActionBreak", "&Закончить", false},
-    ActionSpec{ActionId::HelpContext, "ActionHelpContext", "П&ояснение", false},
-    ActionSpec{ActionId::EditTest, "ActionEditTest", "&Заполнение тестов", true},
+    ActionInfo{ActionId::Exit, "ActionExit", "&Выход", true},
+    ActionInfo{ActionId::About, "ActionAbout", "&О программе", true},
+    ActionInfo{ActionId::Help, "ActionHelp", "&Вызов помощи", true},
+    ActionInfo{ActionId::Params, "ActionParams", "&Параметры", true},
+    ActionInfo{ActionId::Next, "ActionNext", ">", false},
+    ActionInfo{ActionId::Prior, "ActionPrior", "<", false},
+    ActionInfo{ActionId::Break, "ActionBreak", "&Закончить", false},
+    ActionInfo{ActionId::HelpContext, "ActionHelpContext", "П&ояснение", false},
+    ActionInfo{ActionId::EditTest, "ActionEditTest", "&Заполнение тестов", true},
 };
 
 constexpr MenuEntry sub(std::string_view name, int depth, std::string_view caption, int help = 0) {
@@ -90,9 +90,9 @@ constexpr std::array kEntries{
 
 }  // namespace
 
-std::span<const ActionSpec> mainActions() { return kActions; }
+std::span<const ActionInfo> mainActions() { return kActions; }
 
-const ActionSpec& actionSpec(ActionId id) {
+const ActionInfo& actionInfo(ActionId id) {
     for (const auto& a : kActions) {
         if (a.id == id) {
             return a;
@@ -124,7 +124,7 @@ std::optional<std::size_t> findEntry(std::string_view name) {
 
 std::string_view entryCaption(std::size_t index) {
     const MenuEntry& e = kEntries.at(index);
-    return e.kind == MenuKind::Action ? actionSpec(e.action).caption : e.caption;
+    return e.kind == MenuKind::Action ? actionInfo(e.action).caption : e.caption;
 }
 
 MenuItemData sessionItemData(std::size_t index) {

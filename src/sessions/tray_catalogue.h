@@ -12,15 +12,15 @@ namespace mnemora {
 // The nine actions of the main window, in their order.
 enum class ActionId { Exit, About, Help, Params, Next, Prior, Break, HelpContext, EditTest };
 
-struct ActionSpec {
+struct ActionInfo {
     ActionId id;
     std::string_view name;
     std::string_view caption;
     bool enabledAtStart;
 };
 
-std::span<const ActionSpec> mainActions();
-const ActionSpec& actionSpec(ActionId id);
+std::span<const ActionInfo> mainActions();
+const ActionInfo& actionInfo(ActionId id);
 
 enum class MenuKind { Submenu, Session, Action, Separator };
 

@@ -141,16 +141,16 @@ TEST(TrayCatalogue, TopLevelAndSessionBranchInOrder) {
 
 TEST(TrayCatalogue, ActionsKeepTheirCaptionsAndStartStates) {
     std::vector<std::string> names;
-    for (const ActionSpec& a : mainActions()) {
+    for (const ActionInfo& a : mainActions()) {
         names.emplace_back(a.name);
     }
     EXPECT_EQ(names, (std::vector<std::string>{"ActionExit", "ActionAbout", "ActionHelp", "ActionParams",
                                                "ActionNext", "ActionPrior", "ActionBreak", "ActionHelpContext",
                                                "ActionEditTest"}));
     for (ActionId off : {ActionId::Next, ActionId::Prior, ActionId::Break, ActionId::HelpContext}) {
-        EXPECT_FALSE(actionSpec(off).enabledAtStart) << actionSpec(off).name;
+        EXPECT_FALSE(actionInfo(off).enabledAtStart) << actionInfo(off).name;
     }
-    EXPECT_TRUE(actionSpec(ActionId::EditTest).enabledAtStart);
+    EXPECT_TRUE(actionInfo(ActionId::EditTest).enabledAtStart);
     EXPECT_EQ(entryCaption(*findEntry("N40")), "&Выход");
     EXPECT_EQ(entryCaption(*findEntry("NT8")), "&Параметры");
 }
