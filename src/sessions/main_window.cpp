@@ -98,7 +98,7 @@ void BandSplitter::mouseMoveEvent(QMouseEvent* event) {
 }
 
 TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random, QWidget* parent)
-    : QWidget(parent), settings_(settings), help_(help) {
+    : QWidget(parent), help_(help) {
     setObjectName("Form1");
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(windowFont());
@@ -107,7 +107,7 @@ TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& r
     createControls();
     buildTrayPopup();
     // FormCreate: the engine sets the base caption and owns the perception list.
-    engine_ = std::make_unique<SessionEngine>(*this, settings_, random);
+    engine_ = std::make_unique<SessionEngine>(*this, settings, random);
     setHelpContext(this, kWindowHelpContext);
 }
 
@@ -271,7 +271,7 @@ void TForm1::buildTrayPopup() {
             item->setObjectName(qs(e.name));
         }
         item->setProperty(kMenuEntryProperty, static_cast<int>(i));
-        item->setProperty("MenuName", qs(e.name));
+        menuItems_.push_back(item);
     }
     NT10 = menuItem("NT10");
     connect(Label_Text, &QWidget::customContextMenuRequested, this,
@@ -279,23 +279,8 @@ void TForm1::buildTrayPopup() {
 }
 
 QAction* TForm1::menuItem(std::string_view name) const {
-    const QString wanted = qs(name);
-    for (QAction* a : TrayPopup->findChildren<QAction*>()) {
-        if (a->property("MenuName").toString() == wanted) {
-            return a;
-        }
-    }
-    for (QAction* a : actions_) {
-        if (a->property("MenuName").toString() == wanted) {
-            return a;
-        }
-    }
-    for (QMenu* m : TrayPopup->findChildren<QMenu*>()) {
-        if (m->menuAction()->property("MenuName").toString() == wanted) {
-            return m->menuAction();
-        }
-    }
-    return nullptr;
+    const auto index = findEntry(name);
+    return index ? menuItems_[*index] : nullptr;
 }
 
 void TForm1::setHeaderText(const std::string& text) {

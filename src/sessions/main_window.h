@@ -5,6 +5,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "core/random.h"
 #include "sessions/session_engine.h"
@@ -121,10 +122,10 @@ private:
     void buildTrayPopup();
     QPushButton* makeButton(const char* name, int x, ActionId id, const char* hint);
 
-    SessionSettings& settings_;
     TMyHLPObject& help_;
     std::unique_ptr<SessionEngine> engine_;
     std::array<QAction*, 9> actions_{};
+    std::vector<QAction*> menuItems_;  // one per catalogue entry, in its order
     bool placed_ = false;
 
     QFrame* Panel1 = nullptr;

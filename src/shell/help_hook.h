@@ -15,11 +15,6 @@ inline constexpr std::uint32_t HH_HELP_CONTEXT = 0x000F;
 // Topic numbers the program asks for.
 inline constexpr int kGeneralHelpContext = 1000;
 inline constexpr int kWindowHelpContext = 1010;
-inline constexpr int kParamsHelpContext = 3000;
-inline constexpr int kChartHelpTopic = 5000;
-constexpr int listHelpContext(int list) { return list <= 3 ? 2000 + 10 * (list - 1) : 2000 + 10 * list; }
-constexpr int perceptionHelpContext(int index) { return 4000 + 10 * index; }
-constexpr int chartColumnHelpContext(int column) { return 5000 + 10 * column; }
 
 // What the hook needs of the desktop.
 class HelpPlatform {

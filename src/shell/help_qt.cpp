@@ -36,16 +36,16 @@ std::optional<int> HelpKeyFilter::currentF1Context() {
 }
 
 bool HelpKeyFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1 &&
-        watched->isWidgetType() && !static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
-        // Only the widget the key was sent to, not every parent it bubbles to.
-        if (static_cast<QWidget*>(watched) == QApplication::focusWidget() ||
-            watched == QApplication::activePopupWidget() || QApplication::focusWidget() == nullptr) {
+    // Taking the key where it first arrives also keeps it from reaching the
+    // parents it would otherwise bubble up to.
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F1) {
+        if (!static_cast<QKeyEvent*>(event)->isAutoRepeat()) {
             if (const auto context = currentF1Context()) {
                 guarded([&] { help_.HelpContext(*context); });
             }
-            return true;
         }
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -128,6 +128,14 @@ void TrayController::ApplicationEvents1Restore() {
     shell_.setForegroundMainWindow();
 }
 
+std::uint32_t iconDataField(const IconData& data, std::size_t offset) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 4; i-- > 0;) {
+        v = (v << 8) | data.at(offset + i);
+    }
+    return v;
+}
+
 std::string iconTipText(const IconData& data) {
     const auto* begin = data.data() + kTipOffset;
     const auto* end = std::find(begin, begin + kTipSize, std::uint8_t{0});

@@ -83,6 +83,9 @@ private:
     IconData FIconData{};
 };
 
+// A 32-bit field of the record, little-endian.
+std::uint32_t iconDataField(const IconData& data, std::size_t offset);
+
 // The tip field as text: the bytes up to the first zero, as UTF-8.
 std::string iconTipText(const IconData& data);
 

@@ -45,10 +45,7 @@ bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
     if (message != NIM_ADD || !QSystemTrayIcon::isSystemTrayAvailable()) {
         return false;
     }
-    const std::uint32_t handle = static_cast<std::uint32_t>(data[20]) | (static_cast<std::uint32_t>(data[21]) << 8) |
-                                 (static_cast<std::uint32_t>(data[22]) << 16) |
-                                 (static_cast<std::uint32_t>(data[23]) << 24);
-    icon_.setIcon(handle == IDI_APPLICATION ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
+    icon_.setIcon(iconDataField(data, 20) == IDI_APPLICATION ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
                                             : QApplication::windowIcon());
     icon_.setToolTip(QString::fromStdString(iconTipText(data)));
     icon_.show();

@@ -186,6 +186,7 @@ TEST(ToneChartTables, RowsAndColumns) {
         nextPosition = c.lastPosition + 1;
     }
     EXPECT_EQ(nextPosition, 27);
+    EXPECT_EQ(columnHelpContext(24), 5240);
     EXPECT_EQ(columnOfPosition(5), 4);
     EXPECT_EQ(columnOfPosition(13), 11);
     EXPECT_EQ(columnOfPosition(26), 24);

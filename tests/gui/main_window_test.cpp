@@ -131,7 +131,7 @@ TEST_F(MainWindowTest, HelpLinksAskForTheirTopics) {
     form.action(ActionId::Help)->trigger();
     ASSERT_EQ(helpPlatform.contexts.size(), 3u);
     EXPECT_EQ(helpPlatform.contexts[0], 2000);
-    EXPECT_EQ(helpPlatform.contexts[1], perceptionHelpContext(form.engine().perceptionIndex()));
+    EXPECT_EQ(helpPlatform.contexts[1], 4000 + 10 * form.engine().perceptionIndex());
     EXPECT_EQ(helpPlatform.contexts[2], 1000);
 }
 

@@ -106,6 +106,14 @@ TEST(TrayCatalogue, EveryListBeginsWithItsNumberHelpTopicAndCaptionPath) {
     }
 }
 
+TEST(TrayCatalogue, ListHelpContextsLeave2030ToTheGroupItem) {
+    auto help = [](int list) { return sessionItemData(sessionEntryForList(list)).HelpContext; };
+    EXPECT_EQ(help(1), 2000);
+    EXPECT_EQ(help(3), 2020);
+    EXPECT_EQ(help(4), 2040);  // 2030 belongs to the group item
+    EXPECT_EQ(help(30), 2300);
+}
+
 TEST(TrayCatalogue, ListNumbersAreOneToThirtyEachOnce) {
     std::set<int> tags;
     int sessions = 0;

@@ -57,15 +57,6 @@ TEST(HelpHook, ClearsTheCallHelpFlag) {
     EXPECT_FALSE(callHelp);
 }
 
-TEST(HelpContexts, TopicNumbersFollowTheirRules) {
-    EXPECT_EQ(listHelpContext(1), 2000);
-    EXPECT_EQ(listHelpContext(3), 2020);
-    EXPECT_EQ(listHelpContext(4), 2040);  // 2030 belongs to the group item
-    EXPECT_EQ(listHelpContext(30), 2300);
-    EXPECT_EQ(perceptionHelpContext(2), 4020);
-    EXPECT_EQ(chartColumnHelpContext(24), 5240);
-}
-
 TEST(WindowF1, FirstNonZeroContextFromTheFocusedControlOutwards) {
     const std::vector<int> about{0, 0, 1010};
     EXPECT_EQ(windowHelpContext(about), 1010);
