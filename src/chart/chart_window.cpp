@@ -12,9 +12,9 @@
 #include <QValidator>
 #include <QVBoxLayout>
 
+#include "common/look_qt.h"
+#include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
-#include "shell/look_qt.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

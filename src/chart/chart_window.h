@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "chart/chart_controller.h"
-#include "shell/help_hook.h"
+#include "common/help_hook.h"
 
 class QAction;
 class QFileDialog;

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/help_hook.h"
+#include "common/help_hook.h"
 
 namespace mnemora {
 

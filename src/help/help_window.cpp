@@ -11,9 +11,9 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+#include "common/message_boxes_qt.h"
 #include "core/error.h"
 #include "help/help_text.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

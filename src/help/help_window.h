@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
+#include "common/help_hook.h"
 #include "help/chm_archive_chm.h"
 #include "help/help_locator.h"
-#include "shell/help_hook.h"
 
 class QTreeWidget;
 class QTreeWidgetItem;

@@ -10,11 +10,11 @@
 #include <QVBoxLayout>
 #include <vector>
 
+#include "common/look_qt.h"
+#include "common/message_boxes_qt.h"
 #include "core/caption.h"
 #include "core/cp1251.h"
 #include "sessions/band_splitter.h"
-#include "shell/look_qt.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

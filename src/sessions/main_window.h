@@ -7,12 +7,12 @@
 #include <memory>
 #include <vector>
 
+#include "common/help_hook.h"
+#include "common/look_qt.h"
 #include "core/random.h"
 #include "sessions/session_engine.h"
 #include "sessions/tray_catalogue.h"
 #include "settings/settings.h"
-#include "shell/help_hook.h"
-#include "shell/look_qt.h"
 
 class QAction;
 class QFrame;

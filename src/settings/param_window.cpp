@@ -26,8 +26,8 @@
 #include <QVBoxLayout>
 #include <array>
 
+#include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

@@ -7,11 +7,11 @@
 #include <functional>
 #include <optional>
 
+#include "common/help_hook.h"
 #include "settings/param_choice.h"
 #include "settings/param_values.h"
 #include "settings/registry.h"
 #include "settings/settings.h"
-#include "shell/help_hook.h"
 
 class QButtonGroup;
 class QCheckBox;

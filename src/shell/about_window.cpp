@@ -11,9 +11,9 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "common/help_hook.h"
+#include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
-#include "shell/help_hook.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

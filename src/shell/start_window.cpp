@@ -8,9 +8,9 @@
 #include <QScreen>
 #include <algorithm>
 
+#include "common/look_qt.h"
+#include "common/message_boxes_qt.h"
 #include "settings/settings.h"
-#include "shell/look_qt.h"
-#include "shell/message_boxes_qt.h"
 
 // The picture lives in the UI library's resources, which a static library
 // only brings along when something asks for them by name.

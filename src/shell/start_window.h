@@ -4,9 +4,9 @@
 #include <QWidget>
 #include <functional>
 
+#include "common/help_hook.h"
 #include "settings/param_values.h"
 #include "settings/registry.h"
-#include "shell/help_hook.h"
 
 class QCheckBox;
 class QLabel;

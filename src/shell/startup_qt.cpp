@@ -9,14 +9,14 @@
 #include <QScreen>
 
 #include "chart/chart_window.h"
+#include "common/help_qt.h"
+#include "common/message_boxes_qt.h"
 #include "core/error.h"
 #include "help/help_window.h"
+#include "sessions/main_window.h"
 #include "settings/param_window.h"
 #include "shell/about_window.h"
 #include "shell/start_window.h"
-#include "sessions/main_window.h"
-#include "shell/help_qt.h"
-#include "shell/message_boxes_qt.h"
 #include "shell/tray_qt.h"
 
 namespace mnemora {

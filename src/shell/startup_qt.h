@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <memory>
 
+#include "common/help_hook.h"
 #include "core/random.h"
 #include "settings/file_store.h"
 #include "settings/param_values.h"
-#include "shell/help_hook.h"
 #include "shell/live_settings.h"
 #include "shell/tray_controller.h"
 

@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "core/app_title.h"
+
 namespace mnemora {
 
 inline constexpr std::uint32_t WM_TRAYNOTIFY = 0x0700;
@@ -92,7 +94,7 @@ std::string iconTipText(const IconData& data);
 // The application's minimised state and its two events.
 class TApplication {
 public:
-    static constexpr const char* kTitle = "Мнемора";
+    static constexpr const char* kTitle = kApplicationTitle;
 
     std::function<void()> OnMinimize;
     std::function<void()> OnRestore;

@@ -5,8 +5,8 @@
 #include <QMenu>
 #include <QStyle>
 
+#include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

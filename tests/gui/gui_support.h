@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "shell/help_hook.h"
-#include "shell/message_boxes_qt.h"
+#include "common/help_hook.h"
+#include "common/message_boxes_qt.h"
 
 namespace mnemora::test {
 

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "common/help_qt.h"
 #include "gui_support.h"
 #include "sessions/band_splitter.h"
-#include "shell/help_qt.h"
 #include "temp_dir.h"
 
 namespace mnemora {

@@ -12,10 +12,10 @@
 #include <QTest>
 #include <QTimer>
 
+#include "common/help_qt.h"
 #include "gui_support.h"
 #include "sessions/main_window.h"
 #include "settings/memory_store.h"
-#include "shell/help_qt.h"
 
 namespace mnemora {
 namespace {

@@ -6,11 +6,11 @@
 #include <QTest>
 #include <QTimer>
 
+#include "common/help_qt.h"
 #include "gui_support.h"
 #include "settings/memory_store.h"
 #include "settings/settings.h"
 #include "shell/about_window.h"
-#include "shell/help_qt.h"
 #include "shell/start_window.h"
 
 namespace mnemora {

@@ -1,4 +1,4 @@
-#include "shell/look_qt.h"
+#include "common/look_qt.h"
 
 #include <algorithm>
 

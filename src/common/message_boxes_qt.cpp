@@ -1,10 +1,10 @@
-#include "shell/message_boxes_qt.h"
+#include "common/message_boxes_qt.h"
 
 #include <QMessageBox>
 #include <QPushButton>
 #include <QVariant>
 
-#include "shell/tray_controller.h"
+#include "core/app_title.h"
 
 namespace mnemora {
 
@@ -56,7 +56,7 @@ void plainOk(QMessageBox& box) {
 }  // namespace
 
 void QtMessageBoxes::plain(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, TApplication::kTitle, qs(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, qs(text), QMessageBox::Ok);
     plainOk(box);
     box.exec();
 }
@@ -97,7 +97,7 @@ Answer QtMessageBoxes::question(QuestionKind kind, const std::string& text, cons
 }
 
 void QtMessageBoxes::error(const std::string& text) {
-    QMessageBox box(QMessageBox::Critical, TApplication::kTitle, qs(text), QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Critical, kApplicationTitle, qs(text), QMessageBox::Ok);
     plainOk(box);
     box.exec();
 }

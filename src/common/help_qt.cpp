@@ -1,4 +1,4 @@
-#include "shell/help_qt.h"
+#include "common/help_qt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,8 +7,8 @@
 #include <QWidget>
 #include <vector>
 
+#include "common/message_boxes_qt.h"
 #include "sessions/tray_catalogue.h"
-#include "shell/message_boxes_qt.h"
 
 namespace mnemora {
 

@@ -1,4 +1,4 @@
-#include "shell/help_hook.h"
+#include "common/help_hook.h"
 
 namespace mnemora {
 

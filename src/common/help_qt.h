@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "shell/help_hook.h"
+#include "common/help_hook.h"
 
 namespace mnemora {
 
