@@ -1,0 +1,106 @@
+#include "core/file_read.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace mnemora {
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+    if (this != &other) {
+        reset(other.release());
+    }
+    return *this;
+}
+
+void UniqueFd::reset(int fd) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    fd_ = fd;
+}
+
+OpenedFile openRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    OpenedFile result;
+    // O_NONBLOCK keeps open() from waiting for a FIFO's writer; O_NOCTTY keeps
+    // a terminal device from becoming ours.
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd) {
+        switch (errno) {
+        case ENOENT:
+        case ENOTDIR:
+            result.status = ReadStatus::Missing;
+            break;
+        case EISDIR:
+        case ENXIO:  // a socket, or a FIFO opened for writing elsewhere
+            result.status = ReadStatus::NotRegular;
+            break;
+        default:
+            result.status = ReadStatus::Failed;
+            break;
+        }
+        return result;
+    }
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) {
+        return result;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        result.status = ReadStatus::NotRegular;
+        return result;
+    }
+    if (st.st_size < 0 || static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        result.status = ReadStatus::TooLarge;
+        return result;
+    }
+    // Reads of a regular file never block anyway; back to the normal mode so
+    // that callers see ordinary read() results.
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0) {
+        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    }
+    result.status = ReadStatus::Ok;
+    result.size = static_cast<std::size_t>(st.st_size);
+    result.fd = std::move(fd);
+    return result;
+}
+
+FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    FileBytes result;
+    OpenedFile file = openRegularFile(path, maxBytes);
+    result.status = file.status;
+    if (file.status != ReadStatus::Ok) {
+        return result;
+    }
+    // One read into a buffer of the file's size; a file that grew since fstat
+    // is read on in chunks, but never past the cap.
+    result.bytes.resize(file.size);
+    std::size_t have = 0;
+    for (;;) {
+        if (have == result.bytes.size()) {
+            if (have >= maxBytes) {
+                break;
+            }
+            result.bytes.resize(std::min(maxBytes, std::max<std::size_t>(have * 2, 65536)));
+        }
+        const ssize_t got = ::read(file.fd.get(), result.bytes.data() + have, result.bytes.size() - have);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            result.status = ReadStatus::Failed;
+            result.bytes.clear();
+            return result;
+        }
+        if (got == 0) {
+            break;
+        }
+        have += static_cast<std::size_t>(got);
+    }
+    result.bytes.resize(have);
+    return result;
+}
+
+}  // namespace mnemora
