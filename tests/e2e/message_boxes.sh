@@ -68,7 +68,7 @@ centre_offset2() {
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 wait_window() {
   local w=""
-  for _ in $(seq 50); do w="$(window_named "$1")"; [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.1; done
+  for _ in $(seq 100); do w="$(window_named "$1")"; [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.1; done
   return 1
 }
 click_at() { xdotool mousemove "$1" "$2" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
