@@ -371,7 +371,10 @@ void TForm1::changeEvent(QEvent* event) {
         if (onMinimized) {
             guarded(onMinimized);
         }
-    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0) {
+    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0 && isVisible()) {
+        // Only a window still on show can be restored by the user. Some
+        // window managers (xfwm4) drop the minimised state when the program
+        // hides the window into the tray; that is no restore.
         if (onRestored) {
             guarded(onRestored);
         }
