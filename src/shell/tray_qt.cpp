@@ -140,7 +140,12 @@ std::string QtTrayShell::mainWindowCaption() const { return form_.windowTitle().
 
 void QtTrayShell::processMessages() { QCoreApplication::processEvents(); }
 
-void QtTrayShell::popupMenu(ScreenPoint at) { menu_.exec(QPoint(at.x, at.y)); }
+void QtTrayShell::popupMenu(ScreenPoint at) {
+    // A host that asks again while the menu is open gets the one it has.
+    if (!menu_.isVisible()) {
+        menu_.exec(QPoint(at.x, at.y));
+    }
+}
 
 void QtTrayShell::showMainWindow() { form_.showWindow(); }
 

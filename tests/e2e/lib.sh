@@ -36,6 +36,8 @@ skip_without() {
   done
 }
 
+not() { ! "$@"; }
+
 # Polls a command until it succeeds: wait_for <tenths of a second> <command...>
 wait_for() {
   local tries="$1"; shift
@@ -147,4 +149,4 @@ wait_window() {
 }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 click_at() { xdotool mousemove "$1" "$2" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
-shot() { [ -n "${shots:-}" ] && command -v import >/dev/null && import -window root "$shots/$1.png"; }
+shot() { [ -n "${shots:-}" ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null && import -window root "$shots/$1.png"; }

@@ -34,9 +34,10 @@ start_trayer
 # The icon is the program's window embedded in the tray host's panel.
 find_icon() {
   app_ended && fail "the program ended before its icon appeared"
-  icon="$(xwininfo -root -tree 2>/dev/null | awk '/\("panel" "trayer"\)/ {p=1; next} p && /"mnemora"/ {print; exit}')"
-  [ -n "$icon" ]
+  find_icon_quietly
 }
+
+find_icon_quietly() { icon="$(xwininfo -root -tree 2>/dev/null | awk '/\("panel" "trayer"\)/ {p=1; next} p && /"mnemora"/ {print; exit}')"; [ -n "$icon" ]; }
 
 locate_icon() {
   wait_for 100 find_icon || fail "no tray icon appeared"
@@ -91,7 +92,7 @@ pass_the_gate() {
 # with none, the same change of state made from outside.
 minimise() {
   if [ "$wm" = none ]; then
-    /usr/bin/python3 "$here/iconify.py" "$main" || fail "could not iconify the window"
+    /usr/bin/python3 "$here/wm_state.py" "$main" iconic || fail "could not iconify the window"
   else
     xdotool windowminimize "$main"
   fi
@@ -106,6 +107,10 @@ not_viewable() { ! viewable "$main"; }
 
 expect_restored() {
   wait_for 30 viewable "$main" || fail "the $1 did not bring the session window back"
+  # A manager marks a window it shows again as normal; with none, we do.
+  if [ "$wm" = none ]; then
+    /usr/bin/python3 "$here/wm_state.py" "$main" normal || fail "could not mark the window normal"
+  fi
   [ "$(xdotool getwindowname "$main")" = "$caption" ] || fail "the session changed while in the tray"
   sleep 0.3
 }
@@ -134,9 +139,14 @@ for round in first second; do
 done
 end_and_leave
 
-# 2. Double-click mode.
+# 2. Double-click mode; the tray host restarts on the way and gets the
+# icon again.
 store_values '"Click"=dword:00000001' '"Start"=dword:00000000'
 start_mnemora "$bin" "$examples"
+locate_icon
+kill "$trayer_pid"
+wait_for 50 not find_icon_quietly || fail "the old tray host did not go"
+start_trayer
 locate_icon
 begin_list_1
 minimise "double-click mode"
