@@ -72,7 +72,7 @@ begin_list_1() {
   xdotool key Return; sleep 0.3   # "&Сессии"
   xdotool key Right; sleep 0.3    # "&Начать"
   xdotool key Right; sleep 0.3    # the first list is highlighted
-  shot "tray-menu-$wm"
+  [ -n "${1:-}" ] && shot "$1"
   xdotool key Return
   main="$(wait_window 'Список 1\. Общие случаи\.')" || fail "list 1 did not begin"
   caption="$(xdotool getwindowname "$main")"
@@ -129,7 +129,7 @@ end_and_leave() {
 # 1. Single-click mode, as a first start leaves it.
 start_mnemora "$bin" "$examples"
 locate_icon
-begin_list_1
+begin_list_1 "tray-menu-$wm"
 shot "first-question-$wm"
 pass_the_gate
 for round in first second; do
