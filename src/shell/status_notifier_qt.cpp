@@ -90,9 +90,14 @@ StatusNotifierItem::StatusNotifierItem(QObject* parent) : QObject(parent) {
     qDBusRegisterMetaType<SniToolTip>();
     new StatusNotifierItemAdaptor(this);
     watcher_.setConnection(QDBusConnection::sessionBus());
-    watcher_.setWatchMode(QDBusServiceWatcher::WatchForRegistration);
+    watcher_.setWatchMode(QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration);
     watcher_.addWatchedService(QString::fromLatin1(kWatcherService));
     connect(&watcher_, &QDBusServiceWatcher::serviceRegistered, this, &StatusNotifierItem::watcherAppeared);
+    connect(&watcher_, &QDBusServiceWatcher::serviceUnregistered, this, [this] {
+        if (shown_) {
+            emit watcherLost();
+        }
+    });
 }
 
 StatusNotifierItem::~StatusNotifierItem() { hide(); }

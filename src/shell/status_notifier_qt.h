@@ -77,6 +77,9 @@ signals:
     void activated(int x, int y);
     void secondaryActivated(int x, int y);
     void contextMenuRequested(int x, int y);
+    // The watcher left the bus while the item was shown (the panel ended or
+    // is restarting); if it comes back, the item registers again by itself.
+    void watcherLost();
 
 private:
     bool registerWithWatcher();

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QStyle>
 #include <QStyleHints>
+#include <QTimer>
 
 #include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
@@ -22,6 +23,22 @@ QtTrayShell::QtTrayShell(TForm1& form, QMenu& menu, QObject* parent)
     connect(sni_.get(), &StatusNotifierItem::activated, this, [this] { onActivated(); });
     connect(sni_.get(), &StatusNotifierItem::contextMenuRequested, this,
             [this](int x, int y) { onContextMenu(x, y); });
+    // A panel that ends without coming back within the grace time leaves the
+    // icon nowhere: the tray logic is told, so the window comes back.
+    lostGrace_ = new QTimer(this);
+    lostGrace_->setSingleShot(true);
+    lostGrace_->setInterval(kPanelGraceMs);
+    connect(lostGrace_, &QTimer::timeout, this, [this] {
+        if (kind_ != Kind::StatusNotifier || StatusNotifierItem::hostAvailable()) {
+            return;  // back in time: the item has registered again
+        }
+        sni_->hide();
+        kind_ = Kind::None;
+        if (controller_ != nullptr) {
+            guarded([this] { controller_->TrayIconLost(); });
+        }
+    });
+    connect(sni_.get(), &StatusNotifierItem::watcherLost, lostGrace_, qOverload<>(&QTimer::start));
     // The middle button (SecondaryActivate) is not one the program answers.
 }
 

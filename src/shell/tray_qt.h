@@ -10,6 +10,7 @@
 #include "shell/tray_controller.h"
 
 class QMenu;
+class QTimer;
 class QWidget;
 
 namespace mnemora {
@@ -32,6 +33,9 @@ public:
 
     void attach(TrayController& controller);
     static std::uint32_t mouseMessageFor(QSystemTrayIcon::ActivationReason reason);
+    // How long a status-notifier panel may be gone (a restart) before the
+    // icon counts as lost.
+    static constexpr int kPanelGraceMs = 3000;
     // Where the icon is now.
     Kind kind() const { return kind_; }
     StatusNotifierItem& statusNotifierItem() { return *sni_; }
@@ -71,6 +75,7 @@ private:
     std::unique_ptr<DBusMenuExporter> exported_;
     ActivationClicks clicks_;
     QElapsedTimer clock_;
+    QTimer* lostGrace_ = nullptr;
     // The point the host gave with its last ContextMenu, for the menu it opens.
     mutable std::optional<ScreenPoint> hostPoint_;
 };

@@ -10,6 +10,7 @@
 #  - double-click mode: a panel that appears after start-up gets the icon at
 #    the next minimise; one Activate does nothing, two within the
 #    double-click interval bring the window back;
+#  - a panel that ends for good brings the window back on screen;
 #  - "&Выход" ends the program with exit code 0 and the item leaves the bus.
 #   sni_session.sh <mnemora binary> <examples dir> [screenshot dir]
 # Exit code 77 (a skip for CTest) when the tools are not installed.
@@ -132,6 +133,18 @@ sleep 0.8   # well past the double-click interval
 viewable "$main" && fail "one Activate restored in double-click mode"
 host double "$service" 100
 wait_for 30 viewable "$main" || fail "two Activate calls did not bring the window back"
+
+# The panel ends for good while the window is in the tray: after a grace
+# time for a restart, the window comes back on screen; a panel that starts
+# later gets the icon at the next minimise.
+minimise
+kill "$watcher"; wait "$watcher" 2>/dev/null
+wait_for 80 viewable "$main" || fail "the window stayed out of reach after the panel ended"
+start_watcher
+minimise
+item_service "at the minimise after the panel came back"
+host double "$service" 100
+wait_for 30 viewable "$main" || fail "the icon of the new panel did not bring the window back"
 leave
 
-echo "PASS: status-notifier item: title, tooltip, icon, ContextMenu at the host's point, Activate in both modes, SecondaryActivate, a restarting and a late panel, \"&Выход\""
+echo "PASS: status-notifier item: title, tooltip, icon, ContextMenu at the host's point, Activate in both modes, SecondaryActivate, a restarting, a late and a vanished panel, \"&Выход\""

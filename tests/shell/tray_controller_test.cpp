@@ -167,6 +167,21 @@ TEST(TrayIcon, CloseRemovesTheIconWithTheRecordItWasAddedWith) {
     EXPECT_EQ(t.shell.notifications.size(), 2u);
 }
 
+TEST(TrayIcon, ATrayThatGoesAwayBringsTheWindowBackAndTheNextMinimiseAddsAgain) {
+    Tray t;
+    t.tray.ApplicationEvents1Minimize(MinimizeCause::StartUp);
+    t.shell.calls.clear();
+    t.tray.TrayIconLost();
+    EXPECT_FALSE(t.tray.trayIconShown());
+    EXPECT_EQ(t.restores, 1);
+    EXPECT_EQ(t.shell.calls, (std::vector<std::string>{"show main"}));
+    t.tray.TrayIconLost();  // already counted as gone
+    EXPECT_EQ(t.restores, 1);
+    t.tray.ApplicationEvents1Minimize(MinimizeCause::Application);
+    EXPECT_TRUE(t.tray.trayIconShown());
+    EXPECT_EQ(t.shell.notifications.size(), 2u);
+}
+
 TEST(TrayIcon, RefusedRemovalKeepsTheIconCounted) {
     Tray t;
     t.tray.ApplicationEvents1Minimize(MinimizeCause::StartUp);
