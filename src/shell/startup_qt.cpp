@@ -59,6 +59,7 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
     form_->onMinimized = [this] { application_.Minimize(); };
     form_->onRestored = [this] { application_.Restore(); };
     form_->onTrayEnabled = [this] { tray_->setTrayEnabled(); };
+    form_->trayHoldsWindow = [this] { return tray_->trayIconShown(); };
     form_->onFormClose = [this] {
         tray_->FormClose();
         QCoreApplication::quit();

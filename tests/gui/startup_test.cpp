@@ -7,6 +7,7 @@
 
 #include "gui_support.h"
 #include "sessions/main_window.h"
+#include "sessions/tray_catalogue.h"
 #include "shell/start_window.h"
 #include "shell/tray_qt.h"
 #include "temp_dir.h"
@@ -32,6 +33,19 @@ TEST_F(StartupTest, WithoutATrayTheMainWindowIsShownInsteadOfVanishing) {
     EXPECT_EQ(run->form().windowTitle(), "Мнемора (Версия 1.01) ");
     EXPECT_TRUE(boxes.fatals.empty());
     EXPECT_TRUE(run->startWindow().isVisible());  // a first start shows the start window
+}
+
+TEST_F(StartupTest, WithoutATrayAnEndedSessionLeavesTheWindowOnScreen) {
+    test::writeBytes(dir / "data.ini", test::cp1251Lines({"[Disk]", "0=Зрение", "1=Слух", "[List1]", "1=Вопрос"}));
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    ASSERT_FALSE(run->tray().trayIconShown());
+    run->values().DataFile = (dir / "data.ini").string();
+    run->form().engine().ClickSession(sessionItemData(sessionEntryForList(1)));
+    ASSERT_TRUE(run->form().engine().isRunning());
+    run->form().engine().EndSession();
+    // Hidden with no tray icon, nothing on the desktop could bring it back.
+    EXPECT_TRUE(run->form().isVisible());
 }
 
 TEST_F(StartupTest, StoredValueOfTheWrongTypeEndsStartUpWithTheFatalBox) {
