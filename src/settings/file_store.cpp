@@ -1,11 +1,15 @@
 #include "settings/file_store.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
 #include <system_error>
+#include <unistd.h>
+#include <unordered_map>
 
 #include "core/error.h"
+#include "core/file_read.h"
 #include "core/safe_save.h"
 
 namespace mnemora {
@@ -186,6 +190,16 @@ bool plainText(std::string_view bytes) {
 
 bool plainName(std::string_view name) { return name.find_first_of("\r\n") == std::string_view::npos; }
 
+std::string foldedName(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
 std::string keyPathInFile(std::string_view path) {
     std::string full(kStoreRootKey);
     if (!path.empty()) {
@@ -202,7 +216,11 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
         text.remove_prefix(3);
     }
     StoreFile file;
-    StoreFileKey* current = nullptr;
+    // Where each key and each value already stands, by folded name, so that a
+    // file of many keys or values is read in one pass.
+    std::unordered_map<std::string, std::size_t> keyAt;
+    std::unordered_map<std::string, std::size_t> valueAt;  // key position, then the folded value name
+    std::optional<std::size_t> current;
     bool first = true;
     while (!text.empty() || first) {
         const std::size_t nl = text.find('\n');
@@ -226,14 +244,14 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
                 return std::nullopt;
             }
             const std::string_view path = line.substr(1, line.size() - 2);
-            current = findKey(file, path);
-            if (current == nullptr) {
+            const auto [at, added] = keyAt.try_emplace(foldedName(path), file.keys.size());
+            if (added) {
                 file.keys.push_back(StoreFileKey{std::string(path), {}});
-                current = &file.keys.back();
             }
+            current = at->second;
             continue;
         }
-        if (current == nullptr) {
+        if (!current) {
             return std::nullopt;
         }
         std::size_t pos = 0;
@@ -245,7 +263,16 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
         if (!value) {
             return std::nullopt;
         }
-        putValue(*current, *name, std::move(*value));
+        std::vector<StoreFileValue>& values = file.keys[*current].values;
+        std::string where = std::to_string(*current);
+        where.push_back('/');
+        where += foldedName(*name);
+        const auto [at, added] = valueAt.try_emplace(std::move(where), values.size());
+        if (added) {
+            values.push_back(StoreFileValue{std::move(*name), std::move(*value)});
+        } else {
+            values[at->second].value = std::move(*value);
+        }
     }
     return file;
 }
@@ -305,49 +332,132 @@ std::filesystem::path FileRegistryStore::defaultPath() {
     return base / "Vantero" / "Mnemora.reg";
 }
 
+std::string damagedStoreMessage(const DamagedStore& damaged) {
+    std::string text = "Не удалось прочитать файл настроек\n" + damaged.file.string() + "\n\n";
+    if (damaged.keptAs) {
+        text += "Его содержимое без изменений перенесено в файл\n" + damaged.keptAs->string() +
+                "\n\nМнемора начнёт новый файл настроек.";
+    } else {
+        text += "Перенести его в сторону не удалось, и он оставлен как есть. "
+                "Пока он на месте, настройки не сохраняются.";
+    }
+    return text;
+}
+
 bool FileRegistryStore::save(const StoreFile& contents) {
     try {
-        safeWriteFile(file_, serializeStoreFile(contents));
+        safeWriteFile(file_, serializeStoreFile(contents), saveOptions_);
         return true;
     } catch (const Error&) {
         return false;
     }
 }
 
-std::optional<KeyHandle> FileRegistryStore::openKey(std::string_view path, bool canCreate) {
-    std::error_code ec;
-    const bool exists = std::filesystem::exists(file_, ec);
-    if (ec) {
+std::optional<std::filesystem::path> FileRegistryStore::setAside() {
+    // Through a link, the file at the end of the chain is the one that holds the bytes.
+    const std::optional<std::filesystem::path> damaged = resolveLinkChain(file_);
+    if (!damaged) {
         return std::nullopt;
     }
-    StoreFile contents;
-    if (exists) {
-        std::ifstream in(file_, std::ios::binary);
-        if (!in) {
+    const std::time_t now = clock();
+    std::tm local{};
+    char stamp[32] = "";
+    if (::localtime_r(&now, &local) == nullptr || std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0) {
+        return std::nullopt;
+    }
+    const std::string base = damaged->filename().string() + ".damaged-" + stamp;
+    // Never over an earlier damaged file: a second one in the same second gets "-2", and so on.
+    for (int n = 1; n <= 100; ++n) {
+        const std::filesystem::path aside = damaged->parent_path() / (n == 1 ? base : base + "-" + std::to_string(n));
+        if (::renameat2(AT_FDCWD, damaged->c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            return aside;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
             return std::nullopt;
         }
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) {
+        // A file system without the no-replace rename: a second name, then drop the first.
+        if (::link(damaged->c_str(), aside.c_str()) == 0) {
+            if (::unlink(damaged->c_str()) == 0) {
+                return aside;
+            }
+            ::unlink(aside.c_str());
             return std::nullopt;
         }
-        std::optional<StoreFile> parsed = parseStoreFile(text);
-        if (!parsed) {
+        if (errno != EEXIST) {
             return std::nullopt;
         }
-        contents = std::move(*parsed);
+    }
+    return std::nullopt;
+}
+
+std::optional<StoreFile> FileRegistryStore::readContents() {
+    {
+        const FileBytes read = readRegularFile(file_, kStoreMaxBytes);
+        switch (read.status) {
+        case ReadStatus::Missing:
+            return StoreFile{};
+        case ReadStatus::NotRegular:
+        case ReadStatus::Failed:
+            return std::nullopt;
+        case ReadStatus::TooLarge:
+            break;
+        case ReadStatus::Ok:
+            if (std::optional<StoreFile> parsed = parseStoreFile(read.bytes)) {
+                return parsed;
+            }
+            break;
+        }
+    }
+    const DamagedStore damaged{file_, setAside()};
+    if (onDamaged) {
+        onDamaged(damaged);
+    }
+    if (!damaged.keptAs) {
+        return std::nullopt;  // never written over while it holds the user's bytes
+    }
+    return StoreFile{};
+}
+
+namespace {
+
+// Whether a new store file could be put where the store lives.
+bool canWriteBeside(const std::filesystem::path& file) {
+    const std::optional<std::filesystem::path> end = resolveLinkChain(file);
+    if (!end) {
+        return false;
+    }
+    std::filesystem::path dir = end->parent_path();
+    if (dir.empty()) {
+        dir = ".";
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return !ec && ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+std::optional<KeyHandle> FileRegistryStore::openKey(std::string_view path, bool canCreate) {
+    // Keys opened together see one reading of the file.
+    std::optional<StoreFile> contents = handles_.empty() || !contents_ ? readContents() : contents_;
+    if (!contents) {
+        return std::nullopt;
     }
     const std::string full = keyPathInFile(path);
-    if (findKey(contents, full) == nullptr) {
-        if (!canCreate) {
+    bool created = false;
+    if (findKey(*contents, full) == nullptr) {
+        // A key is made in memory; it reaches the file with the first write, or when the key closes.
+        if (!canCreate || !canWriteBeside(file_)) {
             return std::nullopt;
         }
-        contents.keys.push_back(StoreFileKey{full, {}});
-        std::filesystem::create_directories(file_.parent_path(), ec);
-        if (ec || !save(contents)) {
-            return std::nullopt;
-        }
+        contents->keys.push_back(StoreFileKey{full, {}});
+        created = true;
     }
     contents_ = std::move(contents);
+    keyNotSaved_ = keyNotSaved_ || created;
     const KeyHandle h = nextHandle_++;
     handles_[h] = full;
     return h;
@@ -369,9 +479,18 @@ std::optional<RegValue> FileRegistryStore::query(KeyHandle key, std::string_view
 }
 
 bool FileRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) {
+    return !setValues(key, {NamedValue{std::string(name), RegValue{rawType, std::string(bytes)}}}).has_value();
+}
+
+std::optional<std::size_t> FileRegistryStore::setValues(KeyHandle key, const std::vector<NamedValue>& values) {
     const auto it = handles_.find(key);
-    if (it == handles_.end() || !contents_ || !plainName(name)) {
-        return false;
+    if (it == handles_.end() || !contents_) {
+        return 0;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!plainName(values[i].name)) {
+            return i;
+        }
     }
     StoreFile updated = *contents_;
     StoreFileKey* k = findKey(updated, it->second);
@@ -379,17 +498,25 @@ bool FileRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t 
         updated.keys.push_back(StoreFileKey{it->second, {}});
         k = &updated.keys.back();
     }
-    putValue(*k, name, RegValue{rawType, std::string(bytes)});
+    for (const NamedValue& v : values) {
+        putValue(*k, v.name, v.value);
+    }
+    keyNotSaved_ = false;
     if (!save(updated)) {
-        return false;
+        return 0;
     }
     contents_ = std::move(updated);
-    return true;
+    return std::nullopt;
 }
 
 void FileRegistryStore::close(KeyHandle key) {
     handles_.erase(key);
     if (handles_.empty()) {
+        // A key made and only read from (the first start) is written now.
+        if (keyNotSaved_ && contents_) {
+            save(*contents_);
+        }
+        keyNotSaved_ = false;
         contents_.reset();
     }
 }
