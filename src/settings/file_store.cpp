@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 #include <unordered_map>
@@ -356,7 +357,10 @@ bool FileRegistryStore::save(const StoreFile& contents) {
 std::optional<std::filesystem::path> FileRegistryStore::setAside() {
     // Through a link, the file at the end of the chain is the one that holds the bytes.
     const std::optional<std::filesystem::path> damaged = resolveLinkChain(file_);
-    if (!damaged) {
+    struct stat st {};
+    // Only ever a regular file, whatever was read a moment ago: a device or
+    // FIFO swapped in meanwhile stays where it is.
+    if (!damaged || ::lstat(damaged->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
     const std::time_t now = clock();

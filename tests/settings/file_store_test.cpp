@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -225,7 +226,13 @@ TEST(FileStoreSpecialFiles, FolderFifoOrDeviceCountsAsAKeyThatCannotOpen) {
     test::expectAsRootAndAsUser([](const std::filesystem::path& dir, test::Findings& f) {
         std::filesystem::create_directory(dir / "folder.reg");
         ::mkfifo((dir / "fifo.reg").c_str(), 0666);
-        std::filesystem::create_symlink("/dev/zero", dir / "zero.reg");
+        // As root, a device of our own: a store that wrongly moved or replaced
+        // the device would otherwise take the system's /dev/zero with it.
+        if (::geteuid() != 0 || ::mknod((dir / "zero").c_str(), S_IFCHR | 0666, ::makedev(1, 5)) != 0) {
+            f.expect(::geteuid() != 0, "no device node of our own can be made");
+            std::filesystem::create_symlink("/dev/zero", dir / "zero");
+        }
+        std::filesystem::create_symlink("zero", dir / "zero.reg");
         std::filesystem::create_symlink("loop.reg", dir / "loop.reg");
         for (const char* name : {"folder.reg", "fifo.reg", "zero.reg", "loop.reg"}) {
             const StoreOutcome out = loadAndSave(dir / name);
@@ -237,7 +244,8 @@ TEST(FileStoreSpecialFiles, FolderFifoOrDeviceCountsAsAKeyThatCannotOpen) {
         f.expect(std::filesystem::is_directory(dir / "folder.reg"), "folder kept");
         f.expect(std::filesystem::is_fifo(dir / "fifo.reg"), "FIFO kept");
         f.expect(std::filesystem::is_symlink(dir / "zero.reg"), "link to the device kept");
-        f.expectEq(std::distance(std::filesystem::directory_iterator(dir), {}), 4, "nothing else made");
+        f.expect(std::filesystem::is_character_file(dir / "zero"), "device kept");
+        f.expectEq(std::distance(std::filesystem::directory_iterator(dir), {}), 5, "nothing else made");
     });
 }
 
