@@ -1,5 +1,6 @@
 #include "chart/chart_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <optional>
@@ -14,6 +15,8 @@ namespace {
 
 constexpr std::string_view kDateName = "_DateCreate";
 constexpr std::string_view kNoteName = "_Primet";
+// Cell and panel lines are at most "anel" and four digits.
+constexpr std::size_t kLongestCellLine = 8;
 
 // Panels of the window other than cells, by the number after "Panel".
 constexpr std::array<int, 18> kOtherPanelNumbers = {53,  54,  79,  80,  105, 106, 131, 132, 157,
@@ -86,11 +89,7 @@ bool ChartScanner::feed(std::string_view piece) {
         while (end < piece.size() && piece[end] != '\r' && piece[end] != '\n' && piece[end] != '\0') {
             ++end;
         }
-        const std::string_view part = piece.substr(0, end);
-        if (keep_ != Keep::No) {
-            line_.append(part);
-            judgeLine();
-        }
+        take(piece.substr(0, end));
         if (end == piece.size()) {
             break;
         }
@@ -105,6 +104,25 @@ bool ChartScanner::feed(std::string_view piece) {
     return !stopped_;
 }
 
+// Adds to the line at hand only what is needed to decide whether it can
+// matter: until then at most a name's worth of bytes, which fit the string
+// itself, so that lines that do not matter cost no allocation at all.
+void ChartScanner::take(std::string_view part) {
+    while (!part.empty() && keep_ != Keep::No) {
+        if (keep_ == Keep::Yes) {
+            line_.append(part);
+            return;
+        }
+        const bool valueLine = (line_.empty() ? part[0] : line_[0]) == '_';
+        // One byte more than the longest line of its kind shows that it is longer.
+        const std::size_t limit = (valueLine ? kDateName.size() + 1 : kLongestCellLine) + 1;
+        const std::size_t n = std::min(part.size(), limit - line_.size());
+        line_.append(part.substr(0, n));
+        part.remove_prefix(n);
+        judgeLine();
+    }
+}
+
 // Decides as early as possible whether the line can matter, and drops it
 // when it cannot.
 void ChartScanner::judgeLine() {
@@ -112,8 +130,7 @@ void ChartScanner::judgeLine() {
         return;
     }
     if (line_[0] != '_') {
-        // Cell and panel lines are at most "anel" and four digits.
-        if (line_.size() > 8) {
+        if (line_.size() > kLongestCellLine) {
             keep_ = Keep::No;
         }
     } else if (const std::size_t eq = line_.find('='); eq != std::string::npos) {
@@ -126,7 +143,6 @@ void ChartScanner::judgeLine() {
     }
     if (keep_ == Keep::No) {
         line_.clear();
-        line_.shrink_to_fit();
     }
 }
 

@@ -56,6 +56,7 @@ public:
 
 private:
     enum class Keep { Undecided, Yes, No };
+    void take(std::string_view part);
     void endLine();
     void judgeLine();
 
