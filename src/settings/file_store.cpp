@@ -7,7 +7,6 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
-#include <unordered_map>
 
 #include "core/error.h"
 #include "core/file_read.h"
@@ -191,15 +190,67 @@ bool plainText(std::string_view bytes) {
 
 bool plainName(std::string_view name) { return name.find_first_of("\r\n") == std::string_view::npos; }
 
-std::string foldedName(std::string_view name) {
-    std::string out(name);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
+// A hash of a name that ignores ASCII case, as names compare; `seed` keeps
+// the values of different keys apart.
+std::uint64_t foldedHash(std::string_view name, std::uint64_t seed) {
+    std::uint64_t h = 0xcbf29ce484222325ULL ^ seed;
+    for (const char c : name) {
+        const char folded = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        h = (h ^ static_cast<unsigned char>(folded)) * 0x100000001b3ULL;
+    }
+    // Spread the bits, since the table takes the low ones.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    return h;
+}
+
+// Where each name already stands, without a copy of the names: open
+// addressing over their hashes, with the caller telling whether an entry is
+// the same name. Grows by doubling, so n names cost time in step with n.
+class NameIndex {
+public:
+    // The entry that `same` recognises, or nothing after adding `entry`.
+    template <class Same>
+    std::optional<std::uint64_t> findOrAdd(std::uint64_t hash, std::uint64_t entry, const Same& same) {
+        if ((used_ + 1) * 2 > slots_.size()) {
+            rehash(slots_.empty() ? 64 : slots_.size() * 2);
+        }
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.entry == 0) {
+                slot = Slot{hash, entry + 1};
+                ++used_;
+                return std::nullopt;
+            }
+            if (slot.hash == hash && same(slot.entry - 1)) {
+                return slot.entry - 1;
+            }
         }
     }
-    return out;
-}
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint64_t entry = 0;  // 0: empty, else the entry + 1
+    };
+    void rehash(std::size_t size) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(size, Slot{});
+        for (const Slot& slot : old) {
+            if (slot.entry != 0) {
+                std::size_t i = slot.hash & (size - 1);
+                while (slots_[i].entry != 0) {
+                    i = (i + 1) & (size - 1);
+                }
+                slots_[i] = slot;
+            }
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+};
 
 std::string keyPathInFile(std::string_view path) {
     std::string full(kStoreRootKey);
@@ -217,10 +268,11 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
         text.remove_prefix(3);
     }
     StoreFile file;
-    // Where each key and each value already stands, by folded name, so that a
-    // file of many keys or values is read in one pass.
-    std::unordered_map<std::string, std::size_t> keyAt;
-    std::unordered_map<std::string, std::size_t> valueAt;  // key position, then the folded value name
+    // Where each key and each value already stands, so that a file of many
+    // keys or values is read in one pass. A value's entry is its key's
+    // position in the high half and its own in the low half.
+    NameIndex keyAt;
+    NameIndex valueAt;
     std::optional<std::size_t> current;
     bool first = true;
     while (!text.empty() || first) {
@@ -245,11 +297,13 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
                 return std::nullopt;
             }
             const std::string_view path = line.substr(1, line.size() - 2);
-            const auto [at, added] = keyAt.try_emplace(foldedName(path), file.keys.size());
-            if (added) {
+            const std::optional<std::uint64_t> at =
+                keyAt.findOrAdd(foldedHash(path, 0), file.keys.size(),
+                                [&](std::uint64_t k) { return sameNameIgnoringCase(file.keys[k].path, path); });
+            if (!at) {
                 file.keys.push_back(StoreFileKey{std::string(path), {}});
             }
-            current = at->second;
+            current = at ? static_cast<std::size_t>(*at) : file.keys.size() - 1;
             continue;
         }
         if (!current) {
@@ -265,14 +319,15 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
             return std::nullopt;
         }
         std::vector<StoreFileValue>& values = file.keys[*current].values;
-        std::string where = std::to_string(*current);
-        where.push_back('/');
-        where += foldedName(*name);
-        const auto [at, added] = valueAt.try_emplace(std::move(where), values.size());
-        if (added) {
-            values.push_back(StoreFileValue{std::move(*name), std::move(*value)});
+        const std::uint64_t keyPart = static_cast<std::uint64_t>(*current) << 32;
+        const std::optional<std::uint64_t> at =
+            valueAt.findOrAdd(foldedHash(*name, *current + 1), keyPart | values.size(), [&](std::uint64_t entry) {
+                return (entry & ~0xFFFFFFFFULL) == keyPart && sameNameIgnoringCase(values[entry & 0xFFFFFFFFULL].name, *name);
+            });
+        if (at) {
+            values[*at & 0xFFFFFFFFULL].value = std::move(*value);
         } else {
-            values[at->second].value = std::move(*value);
+            values.push_back(StoreFileValue{std::move(*name), std::move(*value)});
         }
     }
     return file;
