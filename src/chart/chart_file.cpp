@@ -158,10 +158,15 @@ void ChartScanner::endLine() {
     if (line[0] == '_') {
         if (const std::size_t eq = line.find('='); eq != std::string_view::npos) {
             const std::string_view name = line.substr(0, eq);
-            if (!date_ && cp1251EqualNoCase(name, kDateName)) {
-                date_ = std::string(line.substr(eq + 1));
-            } else if (!note_ && cp1251EqualNoCase(name, kNoteName)) {
-                note_ = std::string(line.substr(eq + 1));
+            std::optional<std::string>* value = !date_ && cp1251EqualNoCase(name, kDateName)   ? &date_
+                                                : !note_ && cp1251EqualNoCase(name, kNoteName) ? &note_
+                                                                                                : nullptr;
+            if (value != nullptr) {
+                // The value keeps the line's own buffer: a long value is never held twice.
+                line_.erase(0, eq + 1);
+                *value = std::move(line_);
+                line_ = std::string();
+                return;
             }
         }
     } else if (const int n = resolveChartLine(line); n < 0) {
