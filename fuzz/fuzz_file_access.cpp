@@ -1,5 +1,5 @@
 // The store and chart files are read from disk, and may be large: the first
-// input byte repeats the rest up to 2^11 times (at most 16 MiB in all), so
+// input byte repeats the rest up to 2^13 times (at most 16 MiB in all), so
 // that inputs cross the store's 8 MiB bound and the chart reader's pieces.
 // Through real files: a store that cannot be read is moved aside byte for
 // byte and saving works again; a chart read in pieces gives what the whole
@@ -153,7 +153,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const std::string_view body(reinterpret_cast<const char*>(data) + 1, size - 1);
-    const std::size_t times = std::size_t{1} << (data[0] % 12);
+    const std::size_t times = std::size_t{1} << (data[0] % 14);
     std::string bytes;
     for (std::size_t i = 0; i < times && bytes.size() + body.size() <= kMaxTotal; ++i) {
         bytes.append(body);
