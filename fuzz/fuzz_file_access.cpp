@@ -33,6 +33,10 @@ const std::filesystem::path& workDir() {
         if (::mkdtemp(tmpl.data()) == nullptr) {
             std::abort();
         }
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(workDir(), ec);
+        });
         return std::filesystem::path(tmpl);
     }();
     return dir;
