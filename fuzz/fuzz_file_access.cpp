@@ -26,20 +26,14 @@ using namespace mnemora;
 
 constexpr std::size_t kMaxTotal = std::size_t{16} << 20;
 
-const std::filesystem::path& workDir() {
-    static const std::filesystem::path dir = [] {
-        const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
-        std::string tmpl = (base / "mnemora-fuzz-XXXXXX").string();
-        if (::mkdtemp(tmpl.data()) == nullptr) {
-            std::abort();
-        }
-        std::atexit([] {
-            std::error_code ec;
-            std::filesystem::remove_all(workDir(), ec);
-        });
-        return std::filesystem::path(tmpl);
-    }();
-    return dir;
+// A folder of its own for each input, removed afterwards.
+std::filesystem::path makeWorkDir() {
+    static const std::filesystem::path base = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "/tmp";
+    std::string tmpl = (base / "mnemora-fuzz-XXXXXX").string();
+    if (::mkdtemp(tmpl.data()) == nullptr) {
+        std::abort();
+    }
+    return tmpl;
 }
 
 void writeFile(const std::filesystem::path& path, std::string_view bytes) {
@@ -70,8 +64,8 @@ public:
     void setTrayEnabled() override {}
 };
 
-void checkStore(const std::string& bytes) {
-    const std::filesystem::path file = workDir() / "Mnemora.reg";
+void checkStore(const std::filesystem::path& dir, const std::string& bytes) {
+    const std::filesystem::path file = dir / "Mnemora.reg";
     writeFile(file, bytes);
     FileRegistryStore store(file);
     std::optional<DamagedStore> damaged;
@@ -114,8 +108,8 @@ void checkStore(const std::string& bytes) {
     }
 }
 
-void checkChart(const std::string& bytes) {
-    const std::filesystem::path file = workDir() / "chart.ton";
+void checkChart(const std::filesystem::path& dir, const std::string& bytes) {
+    const std::filesystem::path file = dir / "chart.ton";
     writeFile(file, bytes);
     TToneChart read;
     read.ClearInputCells();
@@ -162,11 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i < times && bytes.size() + body.size() <= kMaxTotal; ++i) {
         bytes.append(body);
     }
-    checkStore(bytes);
-    checkChart(bytes);
+    const std::filesystem::path dir = makeWorkDir();
+    checkStore(dir, bytes);
+    checkChart(dir, bytes);
     std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(workDir(), ec)) {
-        std::filesystem::remove(entry.path(), ec);
-    }
+    std::filesystem::remove_all(dir, ec);
     return 0;
 }
