@@ -62,6 +62,37 @@ TEST_F(StartupTest, StoredValueOfTheWrongTypeEndsStartUpWithTheFatalBox) {
         << text;
 }
 
+TEST_F(StartupTest, DamagedStoreIsReportedOnceAndStartUpGoesOnWithDefaults) {
+    const std::string damaged = "Windows Registry Editor Version 5.00\r\n[unclosed\r\n\"Start\"=dword:0\r\n";
+    test::writeBytes(dir / "Mnemora.reg", damaged);
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(boxes.fatals.empty());
+    EXPECT_TRUE(boxes.errors.empty());
+    ASSERT_EQ(boxes.plains.size(), 1u);
+    std::filesystem::path aside;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        if (entry.path().filename().string().starts_with("Mnemora.reg.damaged-")) {
+            aside = entry.path();
+        }
+    }
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(aside.filename().string().size(), std::string("Mnemora.reg.damaged-YYYYMMDD-HHMMSS").size());
+    EXPECT_EQ(test::readBytes(aside), damaged);
+    EXPECT_NE(boxes.plains[0].find((dir / "Mnemora.reg").string() + "\n"), std::string::npos) << boxes.plains[0];
+    EXPECT_NE(boxes.plains[0].find(aside.string()), std::string::npos) << boxes.plains[0];
+    EXPECT_TRUE(run->values().Start);  // the default, not the damaged file's 0
+
+    run->values().Start = false;
+    FileRegistryStore store(dir / "Mnemora.reg");
+    SaveSettings(run->values(), store);
+    run.reset();
+    auto again = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(again->values().Start);
+    EXPECT_EQ(boxes.plains.size(), 1u);
+}
+
 TEST_F(StartupTest, ClickModeIsTheStoredOneAtTheMomentOfTheClick) {
     auto run = startMnemora(dir / "Mnemora.reg", help);
     ASSERT_NE(run, nullptr);
