@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "as_users.h"
 #include "temp_dir.h"
 
 namespace mnemora {
@@ -61,14 +62,12 @@ TEST(ReadRegularFile, FollowsLinksToTheirEnd) {
     EXPECT_EQ(readRegularFile(dir / "zero", 100).status, ReadStatus::NotRegular);
 }
 
-TEST(ReadRegularFile, AnUnreadableFileFailsForOthersThanRoot) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root reads files without read permission";
-    }
-    TempDir dir;
-    writeBytes(dir / "f", "secret");
-    ::chmod((dir / "f").c_str(), 0);
-    EXPECT_EQ(readRegularFile(dir / "f", 100).status, ReadStatus::Failed);
+TEST(ReadRegularFile, AnUnreadableFileFailsForAnOrdinaryUser) {
+    test::expectAsUser([](const std::filesystem::path& dir, test::Findings& found) {
+        writeBytes(dir / "f", "secret");
+        ::chmod((dir / "f").c_str(), 0);
+        found.expect(readRegularFile(dir / "f", 100).status == ReadStatus::Failed, "unreadable file was read");
+    });
 }
 
 }  // namespace
