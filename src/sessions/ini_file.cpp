@@ -1,19 +1,14 @@
 #include "sessions/ini_file.h"
 
+#include <cstdint>
 #include <cstring>
-#include <filesystem>
-
-#include <cstdio>
-#include <memory>
 
 #include "core/cp1251.h"
 
 namespace mnemora {
 namespace {
 
-// The platform's reader fills a buffer of 2048 including the terminator.
-constexpr std::size_t kMaxValueBytes = 2047;
-
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Blanks, tabs and the other control whitespace that trims a line.
 bool isLineSpace(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
@@ -37,7 +32,131 @@ std::string_view rtrim(std::string_view s, bool (*pred)(char)) {
     return s;
 }
 
-std::string finishValue(std::string_view v) {
+bool isUtf8(DataEncoding e) { return e != DataEncoding::Windows1251; }
+
+// The length of the character at `pos` of UTF-8 text: its sequence, or one
+// byte that starts no valid sequence.
+std::size_t utf8CharLength(std::string_view s, std::size_t pos) {
+    std::size_t end = pos;
+    return decodeUtf8(s, end) ? end - pos : 1;
+}
+
+// One character of a name, folded: Latin and Cyrillic letters to upper case
+// as the Windows-1251 reader folds them, so both encodings match alike. A
+// byte that starts no valid sequence stands for itself, apart from every
+// character.
+char32_t foldedUtf8Char(std::string_view s, std::size_t& pos) {
+    const std::size_t start = pos;
+    const auto cp = decodeUtf8(s, pos);
+    if (!cp) {
+        pos = start + 1;
+        return 0x110000 + static_cast<unsigned char>(s[start]);
+    }
+    if (const auto byte = codePointToCp1251(*cp)) {
+        return cp1251ToCodePoint(cp1251Upper(*byte));
+    }
+    return *cp;
+}
+
+std::string trimDefault(std::string_view d) { return std::string(rtrim(d, [](char c) { return c == ' '; })); }
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s, bool* hasMultiByte) {
+    bool multi = false;
+    std::size_t pos = 0;
+    const std::size_t n = s.size();
+    const char* data = s.data();
+    while (pos < n) {
+        // Runs of ASCII go eight bytes at a time.
+        while (pos + 8 <= n) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, data + pos, 8);
+            if ((word & 0x8080808080808080ULL) != 0) {
+                break;
+            }
+            pos += 8;
+        }
+        if (pos >= n) {
+            break;
+        }
+        if (static_cast<unsigned char>(data[pos]) < 0x80) {
+            ++pos;
+            continue;
+        }
+        if (!decodeUtf8(s, pos)) {
+            if (hasMultiByte) {
+                *hasMultiByte = multi;
+            }
+            return false;
+        }
+        multi = true;
+    }
+    if (hasMultiByte) {
+        *hasMultiByte = multi;
+    }
+    return true;
+}
+
+DataEncoding detectDataEncoding(std::string_view bytes) {
+    if (bytes.starts_with(kUtf8Bom)) {
+        return DataEncoding::Utf8Bom;
+    }
+    bool multi = false;
+    return isValidUtf8(bytes, &multi) && multi ? DataEncoding::Utf8 : DataEncoding::Windows1251;
+}
+
+bool ProfileLineReader::next(ProfileLine& line) {
+    const std::size_t n = text_.size();
+    if (pos_ >= n) {
+        return false;
+    }
+    std::size_t end = pos_;
+    while (end < n && text_[end] != '\r' && text_[end] != '\n') {
+        ++end;
+    }
+    std::string_view t = trim(text_.substr(pos_, end - pos_), isLineSpace);
+    pos_ = end;
+    if (pos_ < n && text_[pos_] == '\r') {
+        ++pos_;
+    }
+    if (pos_ < n && text_[pos_] == '\n') {
+        ++pos_;
+    }
+    line = ProfileLine{};
+    line.number = ++number_;
+    line.text = t;
+    if (t.empty()) {
+        line.kind = ProfileLine::Kind::Blank;
+    } else if (t.front() == '[') {
+        line.kind = ProfileLine::Kind::Section;
+        std::string_view name = t.substr(1);
+        if (const auto close = name.find(']'); close != std::string_view::npos) {
+            name = name.substr(0, close);
+        }
+        line.name = trim(name, isLineSpace);
+    } else if (const auto eq = t.find('='); eq != std::string_view::npos) {
+        line.kind = ProfileLine::Kind::Key;
+        line.name = rtrim(t.substr(0, eq), isLineSpace);
+        line.rawValue = t.substr(eq + 1);
+    } else {
+        line.kind = ProfileLine::Kind::Other;
+    }
+    return true;
+}
+
+std::size_t profileCharCount(std::string_view text, DataEncoding encoding) {
+    if (!isUtf8(encoding)) {
+        return text.size();
+    }
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); pos += utf8CharLength(text, pos)) {
+        ++count;
+    }
+    return count;
+}
+
+std::string_view finishProfileValue(std::string_view v, DataEncoding encoding) {
     if (const auto nul = v.find('\0'); nul != std::string_view::npos) {
         v = v.substr(0, nul);
     }
@@ -45,18 +164,66 @@ std::string finishValue(std::string_view v) {
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         v = v.substr(1, v.size() - 2);
     }
-    if (v.size() > kMaxValueBytes) {
-        v = v.substr(0, kMaxValueBytes);
+    if (v.size() <= kMaxValueChars) {
+        return v;  // fewer bytes than the cap means fewer characters too
     }
-    return std::string(v);
+    if (!isUtf8(encoding)) {
+        return v.substr(0, kMaxValueChars);
+    }
+    std::size_t pos = 0;
+    for (std::size_t chars = 0; chars < kMaxValueChars && pos < v.size(); ++chars) {
+        pos += utf8CharLength(v, pos);
+    }
+    return v.substr(0, pos);
 }
 
-std::string trimDefault(std::string_view d) { return std::string(rtrim(d, [](char c) { return c == ' '; })); }
+bool profileNamesEqual(std::string_view a, std::string_view b, DataEncoding encoding) {
+    if (!isUtf8(encoding)) {
+        return cp1251EqualNoCase(a, b);
+    }
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[j]);
+        if (ca < 0x80 && cb < 0x80) {
+            if (cp1251Upper(ca) != cp1251Upper(cb)) {
+                return false;
+            }
+            ++i;
+            ++j;
+            continue;
+        }
+        if (foldedUtf8Char(a, i) != foldedUtf8Char(b, j)) {
+            return false;
+        }
+    }
+    return i == a.size() && j == b.size();
+}
 
-}  // namespace
+std::string foldProfileName(std::string_view name, DataEncoding encoding) {
+    std::string out;
+    out.reserve(name.size());
+    if (!isUtf8(encoding)) {
+        for (char c : name) {
+            out += static_cast<char>(cp1251Upper(static_cast<unsigned char>(c)));
+        }
+        return out;
+    }
+    for (std::size_t pos = 0; pos < name.size();) {
+        const std::size_t start = pos;
+        const char32_t c = foldedUtf8Char(name, pos);
+        if (c >= 0x110000) {
+            out += name[start];
+        } else {
+            appendUtf8(out, c);
+        }
+    }
+    return out;
+}
 
-std::optional<std::string> findProfileValue(std::string_view bytes, std::string_view section,
-                                            std::string_view key) {
+std::optional<std::string_view> findProfileValue(std::string_view bytes, std::string_view section,
+                                                 std::string_view key, DataEncoding encoding) {
     bool inSection = false;
     bool seenSection = false;
     std::size_t pos = 0;
@@ -125,57 +292,131 @@ std::optional<std::string> findProfileValue(std::string_view bytes, std::string_
             if (const auto close = name.find(']'); close != std::string_view::npos) {
                 name = name.substr(0, close);
             }
-            if (!seenSection && cp1251EqualNoCase(trim(name, isLineSpace), section)) {
+            if (!seenSection && profileNamesEqual(trim(name, isLineSpace), section, encoding)) {
                 inSection = true;
                 seenSection = true;
             }
-            continue;
-        }
-        if (!inSection) {
             continue;
         }
         const auto eq = line.find('=');
         if (eq == std::string_view::npos) {
             continue;
         }
-        if (cp1251EqualNoCase(rtrim(line.substr(0, eq), isLineSpace), key)) {
-            return finishValue(line.substr(eq + 1));
+        if (profileNamesEqual(rtrim(line.substr(0, eq), isLineSpace), key, encoding)) {
+            return finishProfileValue(line.substr(eq + 1), encoding);
         }
     }
     return std::nullopt;
 }
 
+IniSnapshot::IniSnapshot(std::string bytes)
+    : status_(ReadStatus::Ok),
+      encoding_(detectDataEncoding(bytes)),
+      bytes_(std::make_shared<const std::string>(std::move(bytes))),
+      bodyOffset_(encoding_ == DataEncoding::Utf8Bom ? kUtf8Bom.size() : 0) {}
+
+IniSnapshot IniSnapshot::readFile(const std::string& path) {
+    FileBytes read = readRegularFile(path, kMaxDataFileBytes);
+    if (read.status != ReadStatus::Ok) {
+        IniSnapshot none;
+        none.status_ = read.status;
+        return none;
+    }
+    return IniSnapshot(std::move(read.bytes));
+}
+
+std::string_view IniSnapshot::text() const {
+    return bytes_ ? std::string_view(*bytes_).substr(bodyOffset_) : std::string_view();
+}
+
+std::string IniSnapshot::toUtf8(std::string_view s) const {
+    if (!isUtf8(encoding_)) {
+        return cp1251ToUtf8(s);
+    }
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t pos = 0; pos < s.size();) {
+        const std::size_t start = pos;
+        if (decodeUtf8(s, pos)) {
+            out.append(s.substr(start, pos - start));
+        } else {
+            out += "\xEF\xBF\xBD";
+            pos = start + 1;
+        }
+    }
+    return out;
+}
+
+std::optional<std::string> IniSnapshot::fromUtf8(std::string_view utf8) const {
+    if (isUtf8(encoding_)) {
+        return std::string(utf8);
+    }
+    return utf8ToCp1251(utf8);
+}
+
+std::optional<std::string> IniSnapshot::value(std::string_view section, std::string_view key) const {
+    if (!bytes_) {
+        return std::nullopt;
+    }
+    const auto s = fromUtf8(section);
+    const auto k = fromUtf8(key);
+    if (!s || !k) {
+        return std::nullopt;
+    }
+    if (const auto v = findProfileValue(text(), *s, *k, encoding_)) {
+        return toUtf8(*v);
+    }
+    return std::nullopt;
+}
+
+IniSection IniSnapshot::section(std::string_view name) const {
+    IniSection result;
+    result.file_ = *this;
+    const auto wanted = fromUtf8(name);
+    if (!bytes_ || !wanted) {
+        return result;
+    }
+    ProfileLineReader lines(text());
+    ProfileLine line;
+    while (lines.next(line)) {
+        if (line.kind != ProfileLine::Kind::Section) {
+            continue;
+        }
+        if (result.exists_) {
+            break;  // only the first section of the name is searched
+        }
+        result.exists_ = profileNamesEqual(line.name, *wanted, encoding_);
+        if (!result.exists_) {
+            continue;
+        }
+        while (lines.next(line) && line.kind != ProfileLine::Kind::Section) {
+            if (line.kind == ProfileLine::Kind::Key) {
+                result.keys_.try_emplace(foldProfileName(line.name, encoding_),
+                                         finishProfileValue(line.rawValue, encoding_));
+            }
+        }
+        break;
+    }
+    return result;
+}
+
+std::optional<std::string> IniSection::value(std::string_view key) const {
+    const auto k = file_.fromUtf8(key);
+    if (!k) {
+        return std::nullopt;
+    }
+    const auto it = keys_.find(foldProfileName(*k, file_.encoding()));
+    if (it == keys_.end()) {
+        return std::nullopt;
+    }
+    return file_.toUtf8(it->second);
+}
+
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident,
                                  std::string_view defaultValue) const {
     try {
-        const auto section1251 = utf8ToCp1251(section);
-        const auto ident1251 = utf8ToCp1251(ident);
-        if (!section1251 || !ident1251) {
-            return trimDefault(defaultValue);
-        }
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path_.c_str(), "rb"), &std::fclose);
-        if (!f) {
-            return trimDefault(defaultValue);
-        }
-        // One read into a buffer of the file's size; a file that grows
-        // meanwhile is read on in chunks.
-        std::string bytes;
-        std::error_code ec;
-        const auto size = std::filesystem::file_size(path_, ec);
-        if (!ec && size < (std::size_t{1} << 31)) {
-            bytes.resize(static_cast<std::size_t>(size));
-            bytes.resize(std::fread(bytes.data(), 1, bytes.size(), f.get()));
-        }
-        char buf[65536];
-        std::size_t got = 0;
-        while ((got = std::fread(buf, 1, sizeof buf, f.get())) > 0) {
-            bytes.append(buf, got);
-        }
-        if (std::ferror(f.get())) {
-            return trimDefault(defaultValue);
-        }
-        if (auto v = findProfileValue(bytes, *section1251, *ident1251)) {
-            return cp1251ToUtf8(*v);
+        if (auto v = Read().value(section, ident)) {
+            return std::move(*v);
         }
         return trimDefault(defaultValue);
     } catch (...) {
