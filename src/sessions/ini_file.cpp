@@ -111,10 +111,20 @@ bool ProfileLineReader::next(ProfileLine& line) {
     if (pos_ >= n) {
         return false;
     }
-    std::size_t end = pos_;
-    while (end < n && text_[end] != '\r' && text_[end] != '\n') {
-        ++end;
+    // As in the scan for one key: memchr for each line end, looked up again
+    // only once the walk has passed it.
+    auto findFrom = [&](char c) {
+        const void* hit = std::memchr(text_.data() + pos_, c, n - pos_);
+        return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : n;
+    };
+    if (!primed_ || nextCr_ < pos_) {
+        nextCr_ = findFrom('\r');
     }
+    if (!primed_ || nextLf_ < pos_) {
+        nextLf_ = findFrom('\n');
+    }
+    primed_ = true;
+    const std::size_t end = nextCr_ < nextLf_ ? nextCr_ : nextLf_;
     std::string_view t = trim(text_.substr(pos_, end - pos_), isLineSpace);
     pos_ = end;
     if (pos_ < n && text_[pos_] == '\r') {

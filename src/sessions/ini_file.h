@@ -57,6 +57,9 @@ private:
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t number_ = 0;
+    std::size_t nextCr_ = 0;  // the next line ends, once primed
+    std::size_t nextLf_ = 0;
+    bool primed_ = false;
 };
 
 // A key's value as the reader gives it: up to a NUL byte, blanks trimmed at
