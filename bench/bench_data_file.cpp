@@ -29,24 +29,41 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes) {
     std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-// Twelve perceptions and 30 long lists: about 1 MiB, every question read.
+// Twelve perceptions and 30 long lists: about 1 MiB, every question read;
+// in Windows-1251, or in UTF-8, where every byte is checked before the
+// encoding is known.
+std::string longListsText() {
+    std::string text = "[Disk]\r\n";
+    for (int i = 0; i < 12; ++i) {
+        text += std::to_string(i) + "=Восприятие " + std::to_string(i) + "\r\n";
+    }
+    for (int list = 1; list <= 30; ++list) {
+        text += "[List" + std::to_string(list) + "]\r\n0=Можете ли Вы вспомнить:\r\n";
+        for (int q = 1; q <= kQuestionsPerList; ++q) {
+            text += std::to_string(q) + "=Вопрос номер " + std::to_string(q) +
+                    " о времени, когда вы были довольны\r\n";
+        }
+    }
+    return text;
+}
+
 const std::string& dataFilePath() {
     static const std::string path = [] {
         const auto p = std::filesystem::temp_directory_path() / "mnemora-bench-data.ini";
-        std::string text = "[Disk]\r\n";
-        for (int i = 0; i < 12; ++i) {
-            text += std::to_string(i) + "=Восприятие " + std::to_string(i) + "\r\n";
-        }
-        for (int list = 1; list <= 30; ++list) {
-            text += "[List" + std::to_string(list) + "]\r\n0=Можете ли Вы вспомнить:\r\n";
-            for (int q = 1; q <= kQuestionsPerList; ++q) {
-                text += std::to_string(q) + "=Вопрос номер " + std::to_string(q) +
-                        " о времени, когда вы были довольны\r\n";
-            }
-        }
-        const std::string bytes = *utf8ToCp1251(text);
+        const std::string bytes = *utf8ToCp1251(longListsText());
         writeFile(p, bytes);
         std::printf("data file: %zu bytes\n", bytes.size());
+        return p.string();
+    }();
+    return path;
+}
+
+const std::string& utf8DataFilePath() {
+    static const std::string path = [] {
+        const auto p = std::filesystem::temp_directory_path() / "mnemora-bench-data-utf8.ini";
+        const std::string bytes = longListsText();
+        writeFile(p, bytes);
+        std::printf("UTF-8 data file: %zu bytes\n", bytes.size());
         return p.string();
     }();
     return path;
@@ -120,6 +137,25 @@ void BM_ReadString_LastKey(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReadString_LastKey);
+
+void BM_Floor_OpenAndReadOnceUtf8(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readOnce(utf8DataFilePath()));
+    }
+}
+BENCHMARK(BM_Floor_OpenAndReadOnceUtf8);
+
+void BM_ReadString_LastKeyUtf8(benchmark::State& state) {
+    const TIniFile ini(utf8DataFilePath());
+    const std::string key = std::to_string(kQuestionsPerList);
+    if (ini.ReadString("List30", key, "").empty()) {
+        state.SkipWithError("last key not found");
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ini.ReadString("List30", key, ""));
+    }
+}
+BENCHMARK(BM_ReadString_LastKeyUtf8);
 
 class NullView : public SessionView {
 public:
@@ -230,6 +266,7 @@ int main(int argc, char** argv) {
         argc, argv,
         {{"ReadString first key", "BM_ReadString_FirstKey", "BM_Floor_OpenAndReadOnce"},
          {"ReadString last key", "BM_ReadString_LastKey", "BM_Floor_OpenAndReadOnce"},
+         {"Last key, UTF-8", "BM_ReadString_LastKeyUtf8", "BM_Floor_OpenAndReadOnceUtf8"},
          {"ShowQuestion(+1)", "BM_ShowQuestion_MoveOnLastList", "BM_Floor_OpenAndReadOnce"},
          {"Begin list, 10k", "BM_BeginList_Perceptions/10000", "BM_Floor_Perceptions/10000"},
          {"Begin list, 100k", "BM_BeginList_Perceptions/100000", "BM_Floor_Perceptions/100000"},

@@ -277,7 +277,7 @@ private:
     // reads as "РЈС‚СЂРѕ": "Р" or "С" followed by a symbol from 0x80-0xBF.
     void hintForUtf8() {
         const std::string_view t = file_.text();
-        std::size_t cyrillic = 0, pairs = 0;
+        std::size_t cyrillic = 0, pairs = 0, multi = 0, bad = 0;
         char32_t prev = 0;
         for (std::size_t pos = 0; pos < t.size();) {
             const std::size_t start = pos;
@@ -285,11 +285,21 @@ private:
             if (!cp) {
                 pos = start + 1;
                 prev = 0;
+                ++bad;
                 continue;
             }
+            multi += *cp >= 0x80;
             cyrillic += *cp >= 0x0400 && *cp <= 0x04FF;
             pairs += (prev == U'Р' || prev == U'С') && isCp1251HighSymbol(*cp);
             prev = *cp;
+        }
+        // The mark, then Windows-1251 text: an editor put the mark on a file
+        // it never converted.
+        if (bad >= 4 && bad > multi) {
+            add(FindingLevel::Warning, 0,
+                "файл начинается с метки UTF-8, но дальше похож на Windows-1251: уберите метку и переведите "
+                "его, например «tail -c +4 ФАЙЛ | iconv -f WINDOWS-1251 -t UTF-8 > НОВЫЙ»");
+            return;
         }
         if (pairs >= 4 && pairs * 4 >= cyrillic) {
             add(FindingLevel::Warning, 0,

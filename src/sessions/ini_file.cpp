@@ -388,24 +388,16 @@ IniSection IniSnapshot::section(std::string_view name) const {
     }
     ProfileLineReader lines(text());
     ProfileLine line;
-    while (lines.next(line)) {
-        if (line.kind != ProfileLine::Kind::Section) {
-            continue;
+    // Only the first section of the name is searched.
+    while (!result.exists_ && lines.next(line)) {
+        result.exists_ = line.kind == ProfileLine::Kind::Section && profileNamesEqual(line.name, *wanted, encoding_);
+    }
+    while (result.exists_ && lines.next(line) && line.kind != ProfileLine::Kind::Section) {
+        if (line.kind == ProfileLine::Kind::Key) {
+            // The first key of a name wins.
+            result.keys_.try_emplace(foldProfileName(line.name, encoding_),
+                                     finishProfileValue(line.rawValue, encoding_));
         }
-        if (result.exists_) {
-            break;  // only the first section of the name is searched
-        }
-        result.exists_ = profileNamesEqual(line.name, *wanted, encoding_);
-        if (!result.exists_) {
-            continue;
-        }
-        while (lines.next(line) && line.kind != ProfileLine::Kind::Section) {
-            if (line.kind == ProfileLine::Kind::Key) {
-                result.keys_.try_emplace(foldProfileName(line.name, encoding_),
-                                         finishProfileValue(line.rawValue, encoding_));
-            }
-        }
-        break;
     }
     return result;
 }

@@ -142,6 +142,9 @@ TEST(DataFileCheck, HintsToConvertFilesThatLookLikeAnotherEncoding) {
     EXPECT_FINDING(stray, Warning, 0, "в строке 124 есть байты не UTF-8");
     // UTF-8 once taken for Windows-1251 and saved as UTF-8 again.
     EXPECT_FINDING(check(cp1251ToUtf8(russian)), Warning, 0, "iconv -f UTF-8 -t WINDOWS-1251");
+    // The UTF-8 mark on a file that was never converted from Windows-1251.
+    EXPECT_FINDING(check(kBom + *utf8ToCp1251(russian)), Warning, 0,
+                   "tail -c +4 ФАЙЛ | iconv -f WINDOWS-1251 -t UTF-8");
     // Genuine files in either encoding get no hint.
     EXPECT_EQ(check(russian).exitStatus(), 0) << dump(check(russian));
     EXPECT_EQ(check(*utf8ToCp1251(russian)).exitStatus(), 0) << dump(check(*utf8ToCp1251(russian)));
