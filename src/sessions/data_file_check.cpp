@@ -89,6 +89,21 @@ NumberName classifyNumber(std::string_view s) {
 
 std::string inQuotes(std::string_view s) { return "«" + std::string(s) + "»"; }
 
+// The start of a long UTF-8 text, so that one finding stays one short line.
+std::string excerpt(const std::string& utf8, std::size_t maxChars = 60) {
+    std::size_t pos = 0;
+    for (std::size_t chars = 0; pos < utf8.size(); ++chars) {
+        if (chars == maxChars) {
+            return utf8.substr(0, pos) + "…";
+        }
+        const std::size_t start = pos;
+        if (!decodeUtf8(utf8, pos)) {
+            pos = start + 1;
+        }
+    }
+    return utf8;
+}
+
 // "строка 5" / "строки 5–9", "ключ 3" / "ключи 3–6, 9".
 struct KeyRef {
     std::uint64_t number;
@@ -202,7 +217,7 @@ private:
     }
 
     std::string u(std::string_view inFile) const { return file_.toUtf8(inFile); }
-    std::string sectionName(const Section& s) const { return "[" + u(s.name) + "]"; }
+    std::string sectionName(const Section& s) const { return "[" + excerpt(u(s.name)) + "]"; }
 
     void checkEncoding() {
         switch (enc_) {
@@ -361,7 +376,7 @@ private:
                 if (n.kind == NumberName::Kind::NeverRead) {
                     std::string text = "раздел " + sectionName(s) + " не читается: " + n.why;
                     if (!n.meant.empty()) {
-                        text += " ([List" + n.meant + "])";
+                        text += " ([List" + excerpt(n.meant) + "])";
                     }
                     add(FindingLevel::Warning, s.line, text);
                     continue;
@@ -404,11 +419,11 @@ private:
             if (n.kind == NumberName::Kind::None) {
                 continue;  // a key of the author's own, which the reader never asks for
             }
-            const std::string name = u(k.name);
+            const std::string name = excerpt(u(k.name));
             if (n.kind == NumberName::Kind::NeverRead) {
                 std::string text = "ключ " + inQuotes(name) + " никогда не читается: " + n.why;
                 if (!n.meant.empty()) {
-                    text += " (" + inQuotes(n.meant) + ")";
+                    text += " (" + inQuotes(excerpt(n.meant)) + ")";
                 }
                 add(FindingLevel::Warning, k.line, text);
                 continue;
@@ -442,7 +457,7 @@ private:
         }
         if (whole.size() >= 2 && (whole.front() == '"' || whole.front() == '\'') && whole.back() == whole.front()) {
             add(FindingLevel::Warning, k.line,
-                "кавычки по краям значения снимаются: покажется " + inQuotes(u(whole.substr(1, whole.size() - 2))) +
+                "кавычки по краям значения снимаются: покажется " + inQuotes(excerpt(u(whole.substr(1, whole.size() - 2)))) +
                     "; чтобы они остались, удвойте их");
             whole = whole.substr(1, whole.size() - 2);
         }
