@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/cp1251.h"
 #include "sessions/data_file_check.h"
 #include "sessions/ini_file.h"
 
@@ -71,6 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const IniSnapshot file = throughFile(bytes);
     require(file.status() == ReadStatus::Ok && bytes.ends_with(file.text()), "file layer");
     require(file.encoding() == detectDataEncoding(bytes), "encoding");
+    bool decodes = true;
+    for (std::size_t pos = 0; decodes && pos < bytes.size();) {
+        decodes = decodeUtf8(bytes, pos).has_value();
+    }
+    require(isValidUtf8(bytes) == decodes, "UTF-8 check and decoder");
 
     // One index a section, each compared with the scan for single keys.
     static constexpr std::string_view kSections[] = {"Disk", "List1", "list30", "Диск"};

@@ -164,6 +164,31 @@ TEST(DataEncodingChoice, OnlyStrictUtf8Counts) {
     EXPECT_TRUE(multi);
 }
 
+// The fast check must say exactly what decoding character by character says.
+TEST(DataEncodingChoice, Utf8CheckAgreesWithTheDecoderOnEveryShortSequence) {
+    auto decodes = [](std::string_view s) {
+        for (std::size_t pos = 0; pos < s.size();) {
+            if (!decodeUtf8(s, pos)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    std::string s;
+    for (int a = 0x80; a < 0x100; ++a) {
+        for (int b = 0; b < 0x100; ++b) {
+            s.assign({'x', static_cast<char>(a), static_cast<char>(b)});
+            ASSERT_EQ(isValidUtf8(s), decodes(s)) << a << " " << b;
+            for (int c : {0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF}) {
+                s.assign({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)});
+                ASSERT_EQ(isValidUtf8(s), decodes(s)) << a << " " << b << " " << c;
+                s += '\x80';
+                ASSERT_EQ(isValidUtf8(s), decodes(s)) << a << " " << b << " " << c << " 80";
+            }
+        }
+    }
+}
+
 // A Windows-1251 file that happens to hold byte pairs that are valid UTF-8
 // ("Её" is C5 B8, "РЎ" is D0 A1) is still Windows-1251 as long as any other
 // Russian word breaks UTF-8, which every real text does.
