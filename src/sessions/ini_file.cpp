@@ -1,5 +1,6 @@
 #include "sessions/ini_file.h"
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 
@@ -58,54 +59,114 @@ char32_t foldedUtf8Char(std::string_view s, std::size_t& pos) {
     return *cp;
 }
 
+// A name written as a plain decimal number ("0", "17", never "07"), which
+// reads the same in both encodings and folds to itself.
+std::optional<std::uint64_t> plainNumber(std::string_view name) {
+    if (name.empty() || name.size() > 18 || (name.size() > 1 && name.front() == '0')) {
+        return std::nullopt;
+    }
+    std::uint64_t n = 0;
+    for (char c : name) {
+        if (c < '0' || c > '9') {
+            return std::nullopt;
+        }
+        n = n * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return n;
+}
+
 std::string trimDefault(std::string_view d) { return std::string(rtrim(d, [](char c) { return c == ' '; })); }
 
 }  // namespace
 
+namespace {
+
+// Strict UTF-8 as a state machine, its transitions packed so that one step is
+// one table load and one shift: every read of a UTF-8 data file runs it over
+// the whole file, so it must cost little more than the read itself.
+enum Utf8State : std::uint8_t {
+    kAccept,    // between characters
+    kNeed1,     // one more continuation byte
+    kNeed2,     // two more
+    kNeed3,     // three more
+    kAfterE0,   // A0-BF, then one more (no overlong three-byte form)
+    kAfterED,   // 80-9F, then one more (no surrogates)
+    kAfterF0,   // 90-BF, then two more (no overlong four-byte form)
+    kAfterF4,   // 80-8F, then two more (nothing past U+10FFFF)
+    kReject,    // stays
+    kStates
+};
+
+constexpr std::uint8_t utf8Next(int state, int b) {
+    const bool c80 = b >= 0x80 && b < 0x90;
+    const bool c90 = b >= 0x90 && b < 0xA0;
+    const bool cA0 = b >= 0xA0 && b < 0xC0;
+    const bool cont = c80 || c90 || cA0;
+    switch (state) {
+        case kAccept:
+            return b < 0x80                ? kAccept
+                   : b >= 0xC2 && b < 0xE0 ? kNeed1
+                   : b == 0xE0             ? kAfterE0
+                   : b == 0xED             ? kAfterED
+                   : b >= 0xE1 && b < 0xF0 ? kNeed2
+                   : b == 0xF0             ? kAfterF0
+                   : b >= 0xF1 && b < 0xF4 ? kNeed3
+                   : b == 0xF4             ? kAfterF4
+                                           : kReject;
+        case kNeed1: return cont ? kAccept : kReject;
+        case kNeed2: return cont ? kNeed1 : kReject;
+        case kNeed3: return cont ? kNeed2 : kReject;
+        case kAfterE0: return cA0 ? kNeed1 : kReject;
+        case kAfterED: return c80 || c90 ? kNeed1 : kReject;
+        case kAfterF0: return c90 || cA0 ? kNeed2 : kReject;
+        case kAfterF4: return c80 ? kNeed2 : kReject;
+        default: return kReject;
+    }
+}
+
+// For each byte, the next state of every state, each at six bits times the
+// state's number; a state is kept as that bit offset.
+constexpr std::array<std::uint64_t, 256> kUtf8Rows = [] {
+    std::array<std::uint64_t, 256> rows{};
+    for (int b = 0; b < 256; ++b) {
+        for (int state = 0; state < kStates; ++state) {
+            rows[static_cast<std::size_t>(b)] |= std::uint64_t{utf8Next(state, b) * 6u} << (state * 6);
+        }
+    }
+    return rows;
+}();
+
+}  // namespace
+
 bool isValidUtf8(std::string_view s, bool* hasMultiByte) {
-    // Every read of a UTF-8 data file passes here once, so the common cases
-    // (runs of ASCII, two-byte Cyrillic letters) take few steps.
     const auto* p = reinterpret_cast<const unsigned char*>(s.data());
     const std::size_t n = s.size();
-    bool multi = false;
-    bool valid = true;
+    std::uint64_t state = 0;
+    std::uint64_t high = 0;  // every byte OR'd together: was any above ASCII?
     std::size_t i = 0;
-    auto cont = [&](std::size_t at) { return at < n && (p[at] & 0xC0) == 0x80; };
-    while (i < n) {
-        while (i + 8 <= n) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, p + i, 8);
-            if ((word & 0x8080808080808080ULL) != 0) {
-                break;
-            }
-            i += 8;
+    for (; i + 16 <= n; i += 16) {
+        std::uint64_t a = 0;
+        std::uint64_t b = 0;
+        std::memcpy(&a, p + i, 8);
+        std::memcpy(&b, p + i + 8, 8);
+        high |= a | b;
+        if ((state & 63) == 0 && ((a | b) & 0x8080808080808080ULL) == 0) {
+            continue;  // sixteen ASCII bytes between characters
         }
-        if (i >= n) {
-            break;
+        for (std::size_t k = 0; k < 16; ++k) {
+            state = kUtf8Rows[p[i + k]] >> (state & 63);
         }
-        const unsigned char b0 = p[i];
-        if (b0 < 0x80) {
-            ++i;
-            continue;
-        }
-        multi = true;
-        if (b0 >= 0xC2 && b0 <= 0xDF && cont(i + 1)) {
-            i += 2;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF && cont(i + 1) && cont(i + 2) &&
-                   !(b0 == 0xE0 && p[i + 1] < 0xA0) &&    // overlong
-                   !(b0 == 0xED && p[i + 1] >= 0xA0)) {  // surrogate
-            i += 3;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4 && cont(i + 1) && cont(i + 2) && cont(i + 3) &&
-                   !(b0 == 0xF0 && p[i + 1] < 0x90) &&    // overlong
-                   !(b0 == 0xF4 && p[i + 1] >= 0x90)) {  // past U+10FFFF
-            i += 4;
-        } else {
-            valid = false;
+        if ((state & 63) == kReject * 6) {
             break;
         }
     }
+    for (; i < n && (state & 63) != kReject * 6; ++i) {
+        high |= p[i];
+        state = kUtf8Rows[p[i]] >> (state & 63);
+    }
+    const bool valid = (state & 63) == kAccept;
     if (hasMultiByte) {
-        *hasMultiByte = multi;
+        *hasMultiByte = (high & 0x8080808080808080ULL) != 0;
     }
     return valid;
 }
@@ -404,26 +465,55 @@ IniSection IniSnapshot::section(std::string_view name) const {
     while (!result.exists_ && lines.next(line)) {
         result.exists_ = line.kind == ProfileLine::Kind::Section && profileNamesEqual(line.name, *wanted, encoding_);
     }
+    struct Numbered {
+        std::uint64_t number;
+        std::string_view name, value;
+    };
+    std::vector<Numbered> numbered;
     while (result.exists_ && lines.next(line) && line.kind != ProfileLine::Kind::Section) {
-        if (line.kind == ProfileLine::Kind::Key) {
-            // The first key of a name wins.
-            result.keys_.try_emplace(foldProfileName(line.name, encoding_),
-                                     finishProfileValue(line.rawValue, encoding_));
+        if (line.kind != ProfileLine::Kind::Key) {
+            continue;
+        }
+        const std::string_view value = finishProfileValue(line.rawValue, encoding_);
+        if (const auto n = plainNumber(line.name)) {
+            numbered.push_back({*n, line.name, value});
+        } else if (result.keys_.try_emplace(foldProfileName(line.name, encoding_), value).second) {
+            ++result.size_;  // the first key of a name wins
+        }
+    }
+    // Numbers below the count go by index, the rest by name; either way in
+    // file order, so the first key of a number wins.
+    result.byNumber_.resize(numbered.size());
+    for (const Numbered& k : numbered) {
+        if (k.number >= numbered.size()) {
+            result.size_ += result.keys_.try_emplace(std::string(k.name), k.value).second;
+        } else if (auto& slot = result.byNumber_[k.number]; !slot) {
+            slot = k.value;
+            ++result.size_;
         }
     }
     return result;
 }
 
-std::optional<std::string> IniSection::value(std::string_view key) const {
+std::optional<std::string_view> IniSection::find(std::string_view key) const {
+    if (const auto n = plainNumber(key)) {
+        if (*n < byNumber_.size()) {
+            return byNumber_[*n];
+        }
+        const auto it = keys_.find(std::string(key));
+        return it == keys_.end() ? std::nullopt : std::optional(it->second);
+    }
     const auto k = file_.fromUtf8(key);
     if (!k) {
         return std::nullopt;
     }
     const auto it = keys_.find(foldProfileName(*k, file_.encoding()));
-    if (it == keys_.end()) {
-        return std::nullopt;
-    }
-    return file_.toUtf8(it->second);
+    return it == keys_.end() ? std::nullopt : std::optional(it->second);
+}
+
+std::optional<std::string> IniSection::value(std::string_view key) const {
+    const auto v = find(key);
+    return v ? std::optional(file_.toUtf8(*v)) : std::nullopt;
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view ident,

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include "core/file_read.h"
 
@@ -126,13 +127,19 @@ class IniSection {
 public:
     bool exists() const { return exists_; }
     std::optional<std::string> value(std::string_view key) const;
-    std::size_t size() const { return keys_.size(); }
+    std::size_t size() const { return size_; }  // keys of distinct names
 
 private:
     friend class IniSnapshot;
+    std::optional<std::string_view> find(std::string_view key) const;
+
     IniSnapshot file_;
     bool exists_ = false;
-    std::unordered_map<std::string, std::string_view> keys_;  // folded name -> value, finished
+    std::size_t size_ = 0;
+    // Keys written as plain numbers below the number of keys, by number: the
+    // runs "0", "1", "2"... that sessions read, without hashing each one.
+    std::vector<std::optional<std::string_view>> byNumber_;
+    std::unordered_map<std::string, std::string_view> keys_;  // every other key, by folded name
 };
 
 // Reader of the data file. It keeps only the path and reads the file afresh

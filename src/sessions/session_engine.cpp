@@ -74,6 +74,7 @@ void SessionEngine::LoadPerceptions() {
     const IniSnapshot file = FIni->Read();
     diskReadStatus_ = file.status();
     const IniSection disk = file.section("Disk");
+    FDiskList.reserve(disk.size());
     for (int i = 0;; ++i) {
         std::optional<std::string> name = disk.value(std::to_string(i));
         if (!name || name->empty()) {
