@@ -188,7 +188,7 @@ TEST(DataEncodingChoice, Utf8CheckAgreesWithTheDecoderOnEveryShortSequence) {
         for (int b = 0; b < 0x100; ++b) {
             s.assign({'x', static_cast<char>(a), static_cast<char>(b)});
             ASSERT_TRUE(agree(s)) << a << " " << b;
-            for (int c : {0x00, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xFF}) {
+            for (int c : {0x7F, 0x80, 0xBF, 0xC0}) {  // the edges of a continuation byte
                 s.assign({static_cast<char>(a), static_cast<char>(b), static_cast<char>(c)});
                 ASSERT_TRUE(agree(s)) << a << " " << b << " " << c;
                 s += '\x80';
