@@ -116,11 +116,20 @@ void ChartController::ActionOpenFileExecute() {
     if (!path) {
         return;
     }
-    ResetChart();
+    // The file is read into a fresh chart first: one that cannot be opened
+    // leaves the chart on screen as it was, rather than an empty one.
+    TToneChart loaded = chart_;
+    loaded.ClearInputCells();
     ChartTexts texts;
+    bool unknownFormat = false;
     try {
-        texts = ReadChartFile(*path, chart_);
+        texts = ReadChartFile(*path, loaded);
     } catch (const ChartFormatError&) {
+        unknownFormat = true;
+    }
+    ResetChart();
+    chart_ = loaded;
+    if (unknownFormat) {
         view_.cellsChanged(chart_);
         view_.showMessage(kUnknownFormatMessage);
         return;

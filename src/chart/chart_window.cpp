@@ -1,14 +1,21 @@
 #include "chart/chart_window.h"
 
+#include <algorithm>
+#include <cmath>
+
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTimer>
 #include <QValidator>
 #include <QVBoxLayout>
 
@@ -35,6 +42,24 @@ public:
 };
 
 }  // namespace
+
+QColor inactiveCellColor(const QPalette& palette) {
+    const QColor grayText = palette.color(QPalette::Disabled, QPalette::WindowText);
+    const QColor silver = toQColor(clSilver, palette);
+    return hardToTellApart(grayText, silver) ? QColor(0x80, 0x80, 0x80) : grayText;
+}
+
+bool hardToTellApart(const QColor& a, const QColor& b) {
+    // Relative luminance as screens show it, and the contrast ratio of the two;
+    // below 1.5 to 1, two neighbouring fills read as one.
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05) < 1.5;
+}
 
 QStringList dialogNameFilters(std::string_view filter) {
     QStringList parts = qs(filter).split('|');
@@ -203,9 +228,11 @@ void TFormEditTest::createBottomStrip(QWidget* panel1) {
             [this](const QString& text) { guarded([&] { controller_->EditPrimetChange(text.toStdString()); }); });
 }
 
-void TFormEditTest::paint(QWidget* w, TColor color) {
+void TFormEditTest::paint(QWidget* w, TColor color) { paintColor(w, toQColor(color, QGuiApplication::palette())); }
+
+void TFormEditTest::paintColor(QWidget* w, const QColor& color) {
     QPalette p = w->palette();
-    p.setColor(QPalette::Window, toQColor(color, QGuiApplication::palette()));
+    p.setColor(QPalette::Window, color);
     w->setPalette(p);
 }
 
@@ -232,15 +259,28 @@ void TFormEditTest::setActionEnabled(ChartAction action, bool enabled) {
 
 void TFormEditTest::setNoteEnabled(bool enabled) { EditPrimet->setEnabled(enabled); }
 
-void TFormEditTest::setNoteText(const std::string& text) { EditPrimet->setText(qs(text)); }
+// A text set by the program is read from its start, however long it is.
+void TFormEditTest::setNoteText(const std::string& text) {
+    EditPrimet->setText(qs(text));
+    EditPrimet->setCursorPosition(0);
+}
 
-void TFormEditTest::setDateText(const std::string& text) { EditDateCreate->setText(qs(text)); }
+void TFormEditTest::setDateText(const std::string& text) {
+    EditDateCreate->setText(qs(text));
+    EditDateCreate->setCursorPosition(0);
+}
 
 void TFormEditTest::cellsChanged(const TToneChart& chart) {
+    const QColor inactive = inactiveCellColor(QGuiApplication::palette());
     for (int n = 1; n <= TToneChart::kCellCount; ++n) {
         ChartPanelLabel* cell = cells_[static_cast<std::size_t>(n)];
         cell->setText(chart.marked(n) ? "X" : "");
-        paint(cell, shadeColor(chart.shade(n)));
+        const TToneChart::Shade shade = chart.shade(n);
+        if (shade == TToneChart::Shade::Inactive) {
+            paintColor(cell, inactive);
+        } else {
+            paint(cell, shadeColor(shade));
+        }
     }
 }
 
@@ -255,36 +295,67 @@ ChartAnswer TFormEditTest::askQuestion(std::string_view text) {
 
 void TFormEditTest::showMessage(std::string_view text) { messageBoxes().plain(std::string(text)); }
 
-std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, const ChartDialog& wanted, bool save) {
+std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, QString& lastChosen,
+                                                   const ChartDialog& wanted, bool save) {
     if (dialogOverride) {
         return dialogOverride(wanted, save);
     }
     if (dialog == nullptr) {
-        // Kept for the run, so that each dialog offers the name last chosen in it.
+        // Kept for the run, with the folder it was last in.
         dialog = new QFileDialog(this, qs(wanted.title));
+        dialog->setObjectName(save ? "SaveDialog1" : "OpenDialog1");
         // A report folder that is not there yet would turn into a file name.
         const QString folder = qs(wanted.initialDir);
         dialog->setDirectory(!folder.isEmpty() && QDir(folder).exists() ? folder : QDir::currentPath());
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setOption(QFileDialog::DontConfirmOverwrite);
+        // The filter names already show their patterns.
+        dialog->setOption(QFileDialog::HideNameFilterDetails);
         dialog->setNameFilters(dialogNameFilters(wanted.filter));
         dialog->setDefaultSuffix(qs(wanted.defaultExt));
         dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         // A typed name need not exist: opening it then reports the missing file.
         dialog->setFileMode(QFileDialog::AnyFile);
     }
-    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+    offerName(dialog, lastChosen);
+    const int result = dialog->exec();
+    // A completion list still open over the window would take the next click or key.
+    for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
+        if (completer->popup() != nullptr) {
+            completer->popup()->hide();
+        }
+    }
+    if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return dialog->selectedFiles().front().toStdString();
+    lastChosen = dialog->selectedFiles().front();
+    return lastChosen.toStdString();
+}
+
+void TFormEditTest::offerName(QFileDialog* dialog, const QString& lastChosen) {
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (lastChosen.isEmpty() || name == nullptr) {
+        return;
+    }
+    // The dialog opens in the folder of the file last chosen in it, with that
+    // file's name selected, so that a typed name replaces it.
+    const QFileInfo last(lastChosen);
+    if (last.dir().exists()) {
+        dialog->selectFile(last.absoluteFilePath());
+    }
+    name->setText(last.fileName());
+    QTimer::singleShot(0, name, [name] {
+        name->setFocus(Qt::OtherFocusReason);
+        name->selectAll();
+    });
 }
 
 std::optional<std::string> TFormEditTest::runOpenDialog(const ChartDialog& dialog) {
-    return runDialog(OpenDialog1, dialog, false);
+    return runDialog(OpenDialog1, openChosen_, dialog, false);
 }
 
 std::optional<std::string> TFormEditTest::runSaveDialog(const ChartDialog& dialog) {
-    return runDialog(SaveDialog1, dialog, true);
+    return runDialog(SaveDialog1, saveChosen_, dialog, true);
 }
 
 void TFormEditTest::requestHelp(int context) { help_.HelpContext(context); }

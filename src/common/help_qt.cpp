@@ -12,12 +12,40 @@
 
 namespace mnemora {
 
+namespace {
+
+// The item the user sees highlighted, found by following the highlighted
+// items down from the outermost open menu. A deeper submenu can stay open
+// for a moment after the pointer has gone back to its parent, so the
+// topmost open menu is not always where the highlight is.
+const QAction* highlightedItem(QMenu* top) {
+    QMenu* menu = top;
+    for (QWidget* w = top->parentWidget(); w != nullptr; w = w->parentWidget()) {
+        if (auto* outer = qobject_cast<QMenu*>(w); outer != nullptr && outer->isVisible()) {
+            menu = outer;
+        }
+    }
+    for (;;) {
+        QAction* item = menu->activeAction();
+        if (item == nullptr) {
+            // A submenu that opened by itself, with nothing highlighted yet,
+            // stands for the item that opened it.
+            return menu->menuAction();
+        }
+        QMenu* sub = QMenu::menuInAction(item);
+        if (sub == nullptr || !sub->isVisible() || sub->activeAction() == nullptr) {
+            return item;
+        }
+        menu = sub;
+    }
+}
+
+}  // namespace
+
 std::optional<int> HelpKeyFilter::currentF1Context() {
     const QWidget* active = QApplication::activeWindow();
     if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-        // A submenu that opened by itself, with nothing highlighted yet,
-        // stands for the item that opened it.
-        const QAction* item = menu->activeAction() != nullptr ? menu->activeAction() : menu->menuAction();
+        const QAction* item = highlightedItem(menu);
         bool ok = false;
         const int entry = item != nullptr ? item->property(kMenuEntryProperty).toInt(&ok) : -1;
         const std::optional<int> windowContext =

@@ -7,6 +7,12 @@
 #include "core/error.h"
 #include "sessions/session_engine.h"
 
+class QFont;
+class QMargins;
+class QPoint;
+class QRect;
+class QSize;
+class QString;
 class QWidget;
 
 namespace mnemora {
@@ -36,6 +42,13 @@ public:
     void error(const std::string& text) override;
     void fatal(const std::string& text) override;
 };
+
+// The width a box needs for its whole caption in a title bar drawn with
+// titleFont, frame buttons included.
+int captionBoxWidth(const QString& caption, const QFont& titleFont);
+// Where a window's client area goes so that the window, frame included, is
+// centred on the screen.
+QPoint centredClientPosition(const QSize& client, const QMargins& frame, const QRect& screen);
 
 MessageBoxes& messageBoxes();
 // Replaces the boxes for the rest of the run (nullptr: the real ones again).

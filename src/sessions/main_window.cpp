@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <vector>
 
 #include "common/look_qt.h"
@@ -371,7 +372,10 @@ void TForm1::changeEvent(QEvent* event) {
         if (onMinimized) {
             guarded(onMinimized);
         }
-    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0) {
+    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0 && isVisible()) {
+        // Only a window still on show can be restored by the user. Some
+        // window managers (xfwm4) drop the minimised state when the program
+        // hides the window into the tray; that is no restore.
         if (onRestored) {
             guarded(onRestored);
         }
@@ -382,6 +386,21 @@ void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!placed_) {
         placed_ = true;
+        // Some platforms (Wayland) never report the minimised state back to
+        // the window; the request to minimise, made by the title bar, still
+        // reaches it. Posted, so that the request has finished first.
+        connect(windowHandle(), &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
+            if (state == Qt::WindowMinimized) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this] {
+                        if (isVisible() && onMinimized) {
+                            guarded(onMinimized);
+                        }
+                    },
+                    Qt::QueuedConnection);
+            }
+        });
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->geometry();
             move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));

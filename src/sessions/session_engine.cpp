@@ -28,6 +28,17 @@ void SessionEngine::ClickSession(const MenuItemData& item) {
         settings_.saveSettings();
     }
     FIni = std::make_unique<TIniFile>(settings_.dataFile());
+    // Read before the window shows anything of this list, so that a data file
+    // that cannot hold a session is refused with the window left as it was
+    // (hidden, or idle), never over a window that looks like a session.
+    LoadPerceptions();
+    if (FDiskList.size() < 2) {
+        // With fewer than two names no new perception can ever be drawn.
+        const std::string why = refusalText();
+        FIni.reset();
+        view_.informationBox(why);
+        return;
+    }
     FListNumber = item.Tag;
     std::string caption = kBaseCaption;
     for (const std::string* c : {&item.GrandparentCaption, &item.ParentCaption, &item.Caption}) {
@@ -49,13 +60,7 @@ void SessionEngine::StartSession() {
     view_.setActionHelpContextEnabled(true);
     view_.setNT10Enabled(false);
     running_ = true;
-    LoadPerceptions();
-    if (FDiskList.size() < 2) {
-        // With fewer than two names no new perception can ever be drawn.
-        view_.informationBox(refusalText());
-        EndSession();
-        return;
-    }
+    // ClickSession has just read the perceptions and refused a file with too few.
     view_.setHeaderText(FIni->ReadString(listSection(), "0", "Можете ли Вы вспомнить:"));
     FPerceptionIndex = 0;
     FQuestionIndex = 1;

@@ -37,7 +37,10 @@ TFormStart::TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObjec
     initStartResources();
     setObjectName("FormStart");
     setWindowTitle(QString::fromUtf8("\"Мнемора\""));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A plain top-level window with a fixed size: X11 window managers keep a
+    // dialog with no owner above every other window of the program, so the
+    // session window could never come in front of it.
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(231, 313);

@@ -76,6 +76,15 @@ void TrayController::RemoveTrayIcon() {
     }
 }
 
+void TrayController::TrayIconLost() {
+    if (!FTrayEnabled || !FTrayIconShown) {
+        return;
+    }
+    FTrayIconShown = false;
+    restoreApplication_();  // out of the minimised state, if it was in it
+    shell_.showMainWindow();
+}
+
 void TrayController::WMTrayNotify(std::uint32_t mouseMessage) {
     if (!FTrayEnabled) {
         return;

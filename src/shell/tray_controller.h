@@ -71,6 +71,10 @@ public:
     void ApplicationEvents1Minimize(MinimizeCause cause);
     void ApplicationEvents1Restore();
     void FormClose() { RemoveTrayIcon(); }
+    // The tray went away with the icon and did not come back (the panel
+    // ended): the icon counts as gone, so the next minimise adds it again,
+    // and the main window comes back on screen, where the user can reach it.
+    void TrayIconLost();
 
     bool trayEnabled() const { return FTrayEnabled; }
     bool trayIconShown() const { return FTrayIconShown; }

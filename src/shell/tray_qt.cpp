@@ -3,28 +3,84 @@
 #include <QApplication>
 #include <QCursor>
 #include <QMenu>
+#include <QScreen>
 #include <QStyle>
+#include <QStyleHints>
+#include <QTimer>
 
 #include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
+#include "shell/dbus_menu_qt.h"
+#include "shell/status_notifier_qt.h"
 
 namespace mnemora {
 
+bool popupsNeedAParentWindow() { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
 QtTrayShell::QtTrayShell(TForm1& form, QMenu& menu, QObject* parent)
-    : QObject(parent), form_(form), menu_(menu), icon_(this) {
-    icon_.setObjectName("TrayIcon");
+    : QObject(parent), form_(form), menu_(menu), sni_(std::make_unique<StatusNotifierItem>()) {
+    clock_.start();
+    connect(sni_.get(), &StatusNotifierItem::activated, this, [this] { onActivated(); });
+    connect(sni_.get(), &StatusNotifierItem::contextMenuRequested, this,
+            [this](int x, int y) { onContextMenu(x, y); });
+    // A panel that ends without coming back within the grace time leaves the
+    // icon nowhere: the tray logic is told, so the window comes back.
+    lostGrace_ = new QTimer(this);
+    lostGrace_->setSingleShot(true);
+    lostGrace_->setInterval(kPanelGraceMs);
+    connect(lostGrace_, &QTimer::timeout, this, [this] {
+        if (kind_ != Kind::StatusNotifier || StatusNotifierItem::hostAvailable()) {
+            return;  // back in time: the item has registered again
+        }
+        sni_->hide();
+        kind_ = Kind::None;
+        if (controller_ != nullptr) {
+            guarded([this] { controller_->TrayIconLost(); });
+        }
+    });
+    connect(sni_.get(), &StatusNotifierItem::watcherLost, lostGrace_, qOverload<>(&QTimer::start));
+    // The middle button (SecondaryActivate) is not one the program answers.
 }
 
-void QtTrayShell::attach(TrayController& controller) {
-    // Queued, like a posted message: the menu's own loop, and an exit chosen
-    // in it, must not run inside the icon's mouse handler, whose widget goes
-    // away when the icon is removed.
-    connect(
-        &icon_, &QSystemTrayIcon::activated, this,
-        [&controller](QSystemTrayIcon::ActivationReason reason) {
-            guarded([&] { controller.WMTrayNotify(mouseMessageFor(reason)); });
+QtTrayShell::~QtTrayShell() = default;
+
+void QtTrayShell::attach(TrayController& controller) { controller_ = &controller; }
+
+QSystemTrayIcon& QtTrayShell::xembedIcon() {
+    if (!icon_) {
+        icon_ = std::make_unique<QSystemTrayIcon>(this);
+        icon_->setObjectName("TrayIcon");
+        connect(icon_.get(), &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) { post(mouseMessageFor(reason)); });
+    }
+    return *icon_;
+}
+
+void QtTrayShell::post(std::uint32_t mouseMessage) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, mouseMessage] {
+            if (controller_ != nullptr) {
+                guarded([&] { controller_->WMTrayNotify(mouseMessage); });
+            }
         },
         Qt::QueuedConnection);
+}
+
+void QtTrayShell::onActivated() {
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    for (const std::uint32_t message : clicks_.activate(clock_.elapsed(), interval)) {
+        post(message);
+    }
+}
+
+void QtTrayShell::onContextMenu(int x, int y) {
+    // The host's point is in physical pixels; the menu is placed in the
+    // screen's logical ones.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    hostPoint_ = ScreenPoint{static_cast<int>(x / ratio), static_cast<int>(y / ratio)};
+    post(WM_RBUTTONDOWN);
 }
 
 std::uint32_t QtTrayShell::mouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
@@ -38,21 +94,49 @@ std::uint32_t QtTrayShell::mouseMessageFor(QSystemTrayIcon::ActivationReason rea
 
 bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
     if (message == NIM_DELETE) {
-        icon_.hide();
+        if (kind_ == Kind::StatusNotifier) {
+            sni_->hide();
+        } else if (kind_ == Kind::XEmbed) {
+            icon_->hide();
+        }
+        kind_ = Kind::None;
         return true;
     }
-    // Never trust isVisible(): it is true on desktops that have no tray.
-    if (message != NIM_ADD || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (message != NIM_ADD) {
         return false;
     }
-    icon_.setIcon(iconDataField(data, 20) == IDI_APPLICATION ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
-                                            : QApplication::windowIcon());
-    icon_.setToolTip(QString::fromStdString(iconTipText(data)));
-    icon_.show();
+    const QIcon icon = iconDataField(data, 20) == IDI_APPLICATION
+                           ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
+                           : QApplication::windowIcon();
+    const QString tip = QString::fromStdString(iconTipText(data));
+    if (StatusNotifierItem::hostAvailable()) {
+        if (popupsNeedAParentWindow() && !exported_) {
+            exported_ = std::make_unique<DBusMenuExporter>(menu_);
+            new DBusMenuAdaptor(exported_.get());
+        }
+        if (sni_->show(tip, icon, exported_.get())) {
+            kind_ = Kind::StatusNotifier;
+            return true;
+        }
+    }
+    // Never trust isVisible(): it is true on desktops that have no tray.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        return false;
+    }
+    QSystemTrayIcon& xembed = xembedIcon();
+    xembed.setIcon(icon);
+    xembed.setToolTip(tip);
+    xembed.show();
+    kind_ = Kind::XEmbed;
     return true;
 }
 
 ScreenPoint QtTrayShell::cursorPos() const {
+    if (hostPoint_) {
+        const ScreenPoint at = *hostPoint_;
+        hostPoint_.reset();
+        return at;
+    }
     const QPoint p = QCursor::pos();
     return {p.x(), p.y()};
 }
@@ -73,7 +157,12 @@ std::string QtTrayShell::mainWindowCaption() const { return form_.windowTitle().
 
 void QtTrayShell::processMessages() { QCoreApplication::processEvents(); }
 
-void QtTrayShell::popupMenu(ScreenPoint at) { menu_.exec(QPoint(at.x, at.y)); }
+void QtTrayShell::popupMenu(ScreenPoint at) {
+    // A host that asks again while the menu is open gets the one it has.
+    if (!menu_.isVisible()) {
+        menu_.exec(QPoint(at.x, at.y));
+    }
+}
 
 void QtTrayShell::showMainWindow() { form_.showWindow(); }
 

@@ -320,34 +320,40 @@ TEST_F(ChartControllerTest, OpenReplaysTheFileNamesTheCaptionAndIsClean) {
     EXPECT_FALSE(view.shown.marked(21));
 }
 
-TEST_F(ChartControllerTest, OpenOfAMissingFileLeavesANewChartWithThePreviousCaption) {
+TEST_F(ChartControllerTest, OpenOfAFileThatCannotBeReadLeavesTheChartAsItWas) {
     const std::string first = chartFile("first.ton", "_DateCreate=old\r\n_Primet=n\r\n5\r\n");
     openFile(first);
     click(6);
-    const std::string missing = (dir / "missing.ton").string();
-    view.answers = {ChartAnswer::No};
-    view.openPicks = {missing};
-    try {
-        ctl.ActionOpenFileExecute();
-        FAIL() << "no failure";
-    } catch (const FileError& e) {
-        EXPECT_EQ(e.what(), "Cannot open file " + missing);
+    // A name typed wrong, and a folder chosen as a file.
+    for (const std::string& unreadable : {(dir / "missing.ton").string(), dir.path().string()}) {
+        view.answers = {ChartAnswer::No};
+        view.openPicks = {unreadable};
+        try {
+            ctl.ActionOpenFileExecute();
+            FAIL() << "no failure";
+        } catch (const FileError& e) {
+            EXPECT_EQ(e.what(), "Cannot open file " + unreadable);
+        }
+        EXPECT_EQ(view.caption, "Шкала тонов. [" + first + "]");
+        EXPECT_EQ(ctl.fileName(), first);
+        EXPECT_TRUE(view.shown.marked(5));
+        EXPECT_TRUE(view.shown.marked(6));
+        EXPECT_EQ(view.date, "old");
+        EXPECT_EQ(view.note, "n");
+        // Still unsaved, so the next New or Open asks again.
+        expectModified();
     }
-    EXPECT_EQ(view.caption, "Шкала тонов. [" + first + "]");
-    EXPECT_EQ(ctl.fileName(), "");
-    EXPECT_EQ(view.shown.markCount(), 0);
-    EXPECT_EQ(view.date, kNow);
-    EXPECT_EQ(view.note, "");
-    EXPECT_TRUE(ctl.editable());
-    expectClean();
 }
 
-TEST_F(ChartControllerTest, OpenOfAFirstMissingFileStillMakesTheChartEditable) {
+TEST_F(ChartControllerTest, OpenOfAMissingFirstFileLeavesTheChartInactive) {
     view.openPicks = {(dir / "missing.ton").string()};
     EXPECT_THROW(ctl.ActionOpenFileExecute(), FileError);
-    EXPECT_TRUE(ctl.editable());
-    EXPECT_TRUE(view.noteOn);
+    EXPECT_FALSE(ctl.editable());
+    EXPECT_FALSE(view.noteOn);
     EXPECT_EQ(view.caption, "Шкала тонов. ");
+    EXPECT_EQ(view.date, "");
+    click(5);
+    EXPECT_THAT(view.messages, ElementsAre("Сначала нужно создать новый тест Файл/Создать."));
 }
 
 TEST_F(ChartControllerTest, UnknownFormatShowsTheMessageAndKeepsTheCellsBeforeIt) {

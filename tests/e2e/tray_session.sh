@@ -1,114 +1,160 @@
 #!/usr/bin/env bash
-# Starts the real program under a virtual X server with a tray host, opens
-# the tray menu with a right click, begins list 1, passes the recall gate,
-# stops with "&Закончить" and leaves through "&Выход".
-#   tray_session.sh <mnemora binary> <examples dir> [screenshot dir]
-# Exit code 77 (a skip for CTest) when the X tools are not installed.
+# The real program under a virtual X server with an XEmbed tray host
+# (trayer) and the given window manager (none, openbox or xfwm4). Twice:
+#  1. single-click mode, first start: begin list 1 from the tray menu, pass
+#     the recall gate, minimise the session window into the tray and bring
+#     it back with a click, twice; stop with "&Закончить", leave with "&Выход";
+#  2. double-click mode: minimise, a single click leaves the window in the
+#     tray, a double click brings it back; stop, leave.
+# Each time the program must end with exit code 0.
+#   tray_session.sh <mnemora binary> <examples dir> <none|openbox|xfwm4> [screenshot dir]
+# Exit code 77 (a skip for CTest) when the tools are not installed.
 set -uo pipefail
 
-bin="$1"
-examples="$2"
-shots="${3:-}"
+bin="$(realpath "$1")"
+examples="$(realpath "$2")"
+wm="${3:-none}"
+shots="${4:-}"
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/lib.sh"
 
-for tool in Xvfb trayer xdotool xwininfo; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "SKIP: $tool is not installed, so the tray cannot be driven here"
-    exit 77
-  fi
-done
+skip_without Xvfb trayer xdotool xwininfo xprop dbus-daemon
+case "$wm" in
+none) [ -x /usr/bin/python3 ] || { echo "SKIP: python3 is needed to minimise without a window manager"; exit 77; } ;;
+*) skip_without "$wm" ;;
+esac
 
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  wait 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() { echo "FAIL: $*"; exit 1; }
-
-# A display number of our own, so parallel runs do not meet.
-for n in $(seq 140 199); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-[ -n "${display:-}" ] || fail "no free display number"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
-xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
-
-trayer --edge top --align right --widthtype pixel --width 120 --height 32 >"$work/trayer.log" 2>&1 &
-pids+=($!)
-sleep 1
-
-mkdir -p "$work/config"
-(cd "$examples" && XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" exec "$bin") >"$work/mnemora.log" 2>&1 &
-app=$!
-pids+=($app)
+# A bus of our own: no status-notifier watcher on it, so the XEmbed tray is
+# the one in use, and xfwm4 finds no settings daemon to wait for.
+start_bus
+start_x
+start_wm "$wm"
+start_trayer
 
 # The icon is the program's window embedded in the tray host's panel.
-icon=""
-for _ in $(seq 100); do
-  icon="$(xwininfo -root -tree 2>/dev/null | awk '/"panel": \("panel" "trayer"\)/ {p=1; next} p && /"mnemora"/ {print; exit}')"
-  [ -n "$icon" ] && break
-  sleep 0.1
-done
-[ -n "$icon" ] || { cat "$work/mnemora.log"; fail "no tray icon appeared"; }
-read -r ix iy < <(echo "$icon" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1 \2/')
-read -r iw ih < <(echo "$icon" | sed -E 's/.* ([0-9]+)x([0-9]+)\+.*/\1 \2/')
-cx=$((ix + iw / 2)); cy=$((iy + ih / 2))
-
-shot() { [ -n "$shots" ] && command -v import >/dev/null && import -window root "$shots/$1.png"; }
-window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-wait_window() {
-  local w=""
-  for _ in $(seq 50); do w="$(window_named "$1")"; [ -n "$w" ] && { echo "$w"; return 0; }; sleep 0.1; done
-  return 1
+find_icon() {
+  app_ended && fail "the program ended before its icon appeared"
+  find_icon_quietly
 }
+
+find_icon_quietly() { icon="$(xwininfo -root -tree 2>/dev/null | awk '/\("panel" "trayer"\)/ {p=1; next} p && /"mnemora"/ {print; exit}')"; [ -n "$icon" ]; }
+
+locate_icon() {
+  wait_for 100 find_icon || fail "no tray icon appeared"
+  local ix iy iw ih
+  read -r ix iy < <(echo "$icon" | sed -E 's/.* \+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2/')
+  read -r iw ih < <(echo "$icon" | sed -E 's/.* ([0-9]+)x([0-9]+)\+.*/\1 \2/')
+  cx=$((ix + iw / 2)); cy=$((iy + ih / 2))
+}
+
 # Answers the modal box of the recall gate with its default button.
 dismiss_box() {
   local box
   box="$(wait_window '^Мнемора$')" || fail "the recall gate showed no box"
   xdotool windowfocus --sync "$box" key Return
-  for _ in $(seq 50); do [ -z "$(window_named '^Мнемора$')" ] && return 0; sleep 0.1; done
-  fail "the box did not close"
+  wait_for 50 test -z "$(window_named '^Мнемора$')" || fail "the box did not close"
 }
 
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
-xdotool key Return; sleep 0.3   # "&Сессии"
-xdotool key Right; sleep 0.3    # "&Начать"
-xdotool key Right; sleep 0.3    # the first list is highlighted
-shot tray-menu
-xdotool key Return
+# Where the buttons are on screen now (xdotool's own geometry counts a
+# window manager's frame twice).
+button_row() {
+  local info X Y HEIGHT
+  info="$(xwininfo -id "$main")"
+  X="$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')"
+  Y="$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')"
+  HEIGHT="$(echo "$info" | awk '/^ *Height:/ {print $2}')"
+  next_x=$((X + 96 + 37)); break_x=$((X + 184 + 37)); buttons_y=$((Y + HEIGHT - 41 + 8 + 12))
+}
 
-main="$(wait_window 'Список 1\. Общие случаи\.')" || fail "list 1 did not begin"
-caption="$(xdotool getwindowname "$main")"
-[ "$caption" = "Мнемора (Версия 1.01) /Список 1. Общие случаи." ] || fail "caption was '$caption'"
-sleep 0.3
-shot first-question
+begin_list_1() {
+  xdotool mousemove "$cx" "$cy" click 3
+  sleep 0.8
+  xdotool key Return; sleep 0.3   # "&Сессии"
+  xdotool key Right; sleep 0.3    # "&Начать"
+  xdotool key Right; sleep 0.3    # the first list is highlighted
+  [ -n "${1:-}" ] && shot "$1"
+  xdotool key Return
+  main="$(wait_window 'Список 1\. Общие случаи\.')" || fail "list 1 did not begin"
+  caption="$(xdotool getwindowname "$main")"
+  [ "$caption" = "Мнемора (Версия 1.01) /Список 1. Общие случаи." ] || fail "caption was '$caption'"
+  sleep 0.3
+}
 
-eval "$(xdotool getwindowgeometry --shell "$main")"
-next_x=$((X + 96 + 37)); break_x=$((X + 184 + 37)); buttons_y=$((Y + HEIGHT - 41 + 8 + 12))
-click_at() { xdotool mousemove "$1" "$2" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
+pass_the_gate() {
+  button_row
+  click_at "$next_x" "$buttons_y"; dismiss_box     # "Вспомните другой случай."
+  click_at "$next_x" "$buttons_y"; dismiss_box     # "Вспомните самый ранний случай."
+  click_at "$next_x" "$buttons_y"; sleep 0.3       # through the gate to question 2
+  [ -z "$(window_named '^Мнемора$')" ] || fail "a third box came after the gate"
+}
 
-click_at "$next_x" "$buttons_y"; dismiss_box     # "Вспомните другой случай."
-click_at "$next_x" "$buttons_y"; dismiss_box     # "Вспомните самый ранний случай."
-click_at "$next_x" "$buttons_y"; sleep 0.3       # through the gate to question 2
-[ -z "$(window_named '^Мнемора$')" ] || fail "a third box came after the gate"
-[ "$(xdotool getwindowname "$main")" = "$caption" ] || fail "the session ended at the gate"
+# Minimised the way the desktop does it: the window manager's iconify, or
+# with none, the same change of state made from outside.
+minimise() {
+  if [ "$wm" = none ]; then
+    /usr/bin/python3 "$here/wm_state.py" "$main" iconic || fail "could not iconify the window"
+  else
+    xdotool windowminimize "$main"
+  fi
+  wait_for 50 not_viewable || fail "minimising left the session window on screen ($1)"
+  # Some managers took the program's own hiding for a restore and showed
+  # the window again a moment later.
+  sleep 0.6
+  viewable "$main" && fail "the session window came back by itself after minimising ($1)"
+  return 0
+}
+not_viewable() { ! viewable "$main"; }
 
-click_at "$break_x" "$buttons_y"; sleep 0.5
-xwininfo -id "$main" | grep -q IsViewable && fail "the window stayed after \"&Закончить\""
+expect_restored() {
+  wait_for 30 viewable "$main" || fail "the $1 did not bring the session window back"
+  # A manager marks a window it shows again as normal; with none, we do.
+  if [ "$wm" = none ]; then
+    /usr/bin/python3 "$here/wm_state.py" "$main" normal || fail "could not mark the window normal"
+  fi
+  [ "$(xdotool getwindowname "$main")" = "$caption" ] || fail "the session changed while in the tray"
+  sleep 0.3
+}
 
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
-xdotool key Up; sleep 0.2       # wraps round to "&Выход"
-xdotool key Return
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the program did not end through \"&Выход\""
-wait "$app"; rc=$?
-[ "$rc" -eq 0 ] || fail "the program ended with code $rc"
-echo "PASS: tray menu, list 1, the recall gate, \"&Закончить\" and \"&Выход\""
+end_and_leave() {
+  button_row
+  click_at "$break_x" "$buttons_y"
+  wait_for 30 not_viewable || fail "the window stayed after \"&Закончить\""
+  xdotool mousemove "$cx" "$cy" click 3
+  sleep 0.8
+  xdotool key Up; sleep 0.2       # wraps round to "&Выход"
+  xdotool key Return
+  expect_clean_exit
+}
+
+# 1. Single-click mode, as a first start leaves it.
+start_mnemora "$bin" "$examples"
+locate_icon
+begin_list_1 "tray-menu-$wm"
+shot "first-question-$wm"
+pass_the_gate
+for round in first second; do
+  minimise "$round time"
+  xdotool mousemove "$cx" "$cy" click 1
+  expect_restored "single click ($round time)"
+done
+end_and_leave
+
+# 2. Double-click mode; the tray host restarts on the way and gets the
+# icon again.
+store_values '"Click"=dword:00000001' '"Start"=dword:00000000'
+start_mnemora "$bin" "$examples"
+locate_icon
+kill "$trayer_pid"
+wait_for 50 not find_icon_quietly || fail "the old tray host did not go"
+start_trayer
+locate_icon
+begin_list_1
+minimise "double-click mode"
+xdotool mousemove "$cx" "$cy" click 1
+sleep 0.8   # well past the double-click interval
+viewable "$main" && fail "a single click restored in double-click mode"
+xdotool mousemove "$cx" "$cy" click --repeat 2 --delay 80 1
+expect_restored "double click"
+end_and_leave
+
+echo "PASS ($wm): tray menu, list 1, the recall gate, minimise and restore by single and double click, \"&Закончить\", \"&Выход\""

@@ -2,11 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "gui_support.h"
 #include "sessions/main_window.h"
@@ -29,6 +35,54 @@ void typeText(QWidget* w, const QString& text) {
     }
 }
 
+// Runs `open` (which shows the real file dialog and waits for it) and, once
+// the dialog is on screen, hands it to `use`, which must close it.
+void whileDialogShown(const std::function<void()>& open, const std::function<void(QFileDialog&)>& use) {
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr && dialog->isVisible()) {
+            poll.stop();
+            use(*dialog);
+            // A dialog that the script failed to close would hold the test for ever.
+            if (!QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 2000)) {
+                ADD_FAILURE() << "the dialog stayed open";
+                dialog->reject();
+            }
+        }
+    });
+    poll.start();
+    open();
+}
+
+// The name field, with the keyboard focus as a user's typing would have it.
+QLineEdit* nameField(QFileDialog& d) {
+    d.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&d));
+    auto* name = d.findChild<QLineEdit*>("fileNameEdit");
+    name->setFocus();
+    return name;
+}
+
+QStringList filterNames(QFileDialog& d) {
+    QStringList names;
+    const auto* combo = d.findChild<QComboBox*>("fileTypeCombo");
+    for (int i = 0; combo != nullptr && i < combo->count(); ++i) {
+        names << combo->itemText(i);
+    }
+    return names;
+}
+
+bool completionShown(QFileDialog& d) {
+    for (QCompleter* c : d.findChildren<QCompleter*>()) {
+        if (c->popup() != nullptr && c->popup()->isVisible()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 class ChartWindowTest : public ::testing::Test {
 protected:
     void click(int n, Qt::MouseButton button = Qt::LeftButton) {
@@ -49,9 +103,35 @@ TEST_F(ChartWindowTest, InactiveChartOnlyExplainsWhatToDo) {
     click(5);
     EXPECT_EQ(boxes.plains, (std::vector<std::string>{"Сначала нужно создать новый тест Файл/Создать."}));
     EXPECT_TRUE(window.cellPanel(5)->text().isEmpty());
-    EXPECT_EQ(shown(window.cellPanel(5)), system(clGrayText));
+    EXPECT_EQ(shown(window.cellPanel(5)), inactiveCellColor(QGuiApplication::palette()));
     EXPECT_FALSE(window.findChild<QLineEdit*>("EditPrimet")->isEnabled());
     EXPECT_FALSE(window.action("ActionSave")->isEnabled());
+}
+
+TEST_F(ChartWindowTest, InactiveInputColumnsStandOutFromTheResultColumns) {
+    const QColor input = shown(window.cellPanel(TToneChart::cellNumber(4, 18)));
+    const QColor result = shown(window.cellPanel(TToneChart::cellNumber(4, 21)));
+    EXPECT_EQ(result, QColor(0xC0, 0xC0, 0xC0));
+    EXPECT_FALSE(hardToTellApart(input, result)) << input.name().toStdString();
+}
+
+TEST(ChartCellColours, GreyTextCloseToSilverGivesWayToTheClassicGrey) {
+    const auto withGrayText = [](QRgb rgb) {
+        QPalette p;
+        p.setColor(QPalette::Disabled, QPalette::WindowText, QColor(rgb));
+        return inactiveCellColor(p);
+    };
+    const QColor classic(0x80, 0x80, 0x80);
+    // Silver itself, the grey of a common light theme, and a bluish light grey.
+    EXPECT_EQ(withGrayText(0xC0C0C0), classic);
+    EXPECT_EQ(withGrayText(0xBEBEBE), classic);
+    EXPECT_EQ(withGrayText(0xA0A0A0), classic);
+    EXPECT_EQ(withGrayText(0xB0B8C8), classic);
+    EXPECT_EQ(withGrayText(0xE0E0E0), classic);
+    // Darker greys and a dark theme's grey are the desktop's to keep.
+    EXPECT_EQ(withGrayText(0x909090), QColor(0x90, 0x90, 0x90));
+    EXPECT_EQ(withGrayText(0x6D6D6D), QColor(0x6D, 0x6D, 0x6D));
+    EXPECT_FALSE(hardToTellApart(classic, QColor(0xC0, 0xC0, 0xC0)));
 }
 
 TEST_F(ChartWindowTest, ClickedCellsShowMarksShadesAndTheResultRow) {
@@ -135,6 +215,74 @@ TEST_F(ChartWindowTest, SavedChartOpensAgainWithItsMarksDateAndNote) {
     EXPECT_EQ(again.findChild<QLineEdit*>("EditPrimet")->text(), "Итог");
     EXPECT_EQ(again.findChild<QLineEdit*>("EditDateCreate")->text(), "08.12.2026 21:00");
     EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(ChartWindowTest, OpenDialogLeavesNoCompletionBehindAndOffersTheLastNameToReplace) {
+    const std::string chart = "_DateCreate=01.01.2026 10:00\r\n_Primet=\r\n5\r\n";
+    test::writeBytes(dir / "picture.ton", chart);
+    test::writeBytes(dir / "junk.ton", chart);
+    window.controller().setReportDir(dir.path().string());
+    const QString folder = QString::fromStdString(dir.path().string());
+
+    // The whole path typed, with the completion list open when Enter is pressed.
+    bool completionAppeared = false;
+    whileDialogShown([&] { window.action("ActionOpenFile")->trigger(); },
+                     [&](QFileDialog& d) {
+                         EXPECT_EQ(filterNames(d), (QStringList{"*.ton (Файлы отчетов)", "*.* (Все файлы)"}));
+                         QLineEdit* name = nameField(d);
+                         QTest::keyClicks(name, folder + "/ju");
+                         completionAppeared = QTest::qWaitFor([&] { return completionShown(d); }, 3000);
+                         QTest::keyClicks(name, "nk.ton");
+                         QTest::keyClick(name, Qt::Key_Return);
+                     });
+    EXPECT_TRUE(completionAppeared);
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_EQ(window.windowTitle(), "Шкала тонов. [" + folder + "/junk.ton]");
+
+    // The next dialog offers that name, selected: what is typed replaces it.
+    QString offered, selected;
+    whileDialogShown([&] { window.action("ActionOpenFile")->trigger(); },
+                     [&](QFileDialog& d) {
+                         QLineEdit* name = nameField(d);
+                         EXPECT_TRUE(QTest::qWaitFor([&] { return name->hasSelectedText(); }, 1000));
+                         offered = name->text();
+                         selected = name->selectedText();
+                         QTest::keyClicks(name, "picture.ton");
+                         QTest::keyClick(name, Qt::Key_Return);
+                     });
+    EXPECT_EQ(offered, "junk.ton");
+    EXPECT_EQ(selected, "junk.ton");
+    EXPECT_EQ(window.windowTitle(), "Шкала тонов. [" + folder + "/picture.ton]");
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(ChartWindowTest, SaveDialogShowsItsFilterNamesOnce) {
+    window.controller().setReportDir(dir.path().string());
+    window.action("ActionNew")->trigger();
+    click(5);
+    QStringList names;
+    whileDialogShown([&] { window.action("ActionSaveAs")->trigger(); },
+                     [&](QFileDialog& d) {
+                         names = filterNames(d);
+                         d.reject();
+                     });
+    EXPECT_EQ(names, (QStringList{"*.ton (Файлы таблицы тонов)", "*.* (Все файлы)"}));
+}
+
+TEST_F(ChartWindowTest, LongDateAndNoteFromAFileShowTheirStart) {
+    const std::string path = (dir / "long.ton").string();
+    const std::string note(300, 'n');
+    const std::string date = "01.01.2026 10:00 " + std::string(100, 'd');
+    test::writeBytes(path, "_DateCreate=" + date + "\r\n_Primet=" + note + "\r\n");
+    window.dialogOverride = [&](const ChartDialog&, bool) { return std::optional<std::string>(path); };
+    window.action("ActionOpenFile")->trigger();
+    const auto* noteField = window.findChild<QLineEdit*>("EditPrimet");
+    const auto* dateField = window.findChild<QLineEdit*>("EditDateCreate");
+    EXPECT_EQ(noteField->text().toStdString(), note);
+    EXPECT_EQ(noteField->cursorPosition(), 0);
+    EXPECT_EQ(dateField->text().toStdString(), date);
+    EXPECT_EQ(dateField->cursorPosition(), 0);
 }
 
 TEST_F(ChartWindowTest, ProgramCloseAsksAboutAnUnsavedChartAndCancelKeepsItRunning) {

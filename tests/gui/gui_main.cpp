@@ -10,6 +10,9 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Nor do they reach the desktop's session bus, where a panel would take
+    // the tray icon of a test program.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/mnemora-window-tests");
     QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -50,3 +50,6 @@ public:
 std::string cp1251Lines(const std::vector<std::string>& lines);
 
 }  // namespace mnemora::test
+
+// Readable QStrings in test failures (found by argument-dependent lookup).
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

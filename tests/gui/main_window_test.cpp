@@ -163,6 +163,40 @@ TEST_F(MainWindowTest, F1OnAHighlightedMenuItemTakesTheNearestContextOnTheWay) {
     setup->close();
 }
 
+// The pointer goes into the submenu of "Список &2. Ориентация во времени."
+// and comes back to "Список &1. Общие случаи."; the deeper submenu stays
+// open for a moment with nothing highlighted, but the highlighted item is
+// list 1.
+TEST_F(MainWindowTest, F1AfterADeeperSubmenuAsksForTheHighlightedItem) {
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QMenu* sessions = form.trayPopup()->findChild<QMenu*>("NT9");
+    QMenu* lists = form.trayPopup()->findChild<QMenu*>("NT10");
+    QMenu* time = form.trayPopup()->findChild<QMenu*>("NT21");
+    ASSERT_TRUE(sessions && lists && time);
+    form.trayPopup()->popup(QPoint(10, 10));
+    form.trayPopup()->setActiveAction(sessions->menuAction());
+    sessions->popup(QPoint(200, 10));
+    sessions->setActiveAction(lists->menuAction());
+    lists->popup(QPoint(400, 10));
+    lists->setActiveAction(time->menuAction());
+    time->popup(QPoint(700, 30));
+    time->setActiveAction(form.menuItem("NT113"));
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2010);
+
+    lists->setActiveAction(form.menuItem("NT11"));
+    time->popup(QPoint(700, 30));  // still open, as while the pointer crosses back
+    ASSERT_EQ(lists->activeAction(), form.menuItem("NT11"));
+    ASSERT_EQ(time->activeAction(), nullptr);
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 2000);
+
+    // Back over the item that opens the submenu, before anything in it is
+    // highlighted: that item has no topic, so the window's is asked for.
+    lists->setActiveAction(time->menuAction());
+    EXPECT_EQ(HelpKeyFilter::currentF1Context(), 1010);
+    form.trayPopup()->close();
+}
+
 TEST_F(MainWindowTest, SingleAmpersandUnderlinesTheNextCharacter) {
     begin(17);
     EXPECT_TRUE(label("Label_Text")->text().contains("п<u>а</u>мяти"));

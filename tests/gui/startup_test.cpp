@@ -70,6 +70,21 @@ TEST_F(StartupTest, MinimisingTheWindowMinimisesTheApplicationAndRestoringBrings
     EXPECT_FALSE(run->application().minimized());
 }
 
+// Some window managers (xfwm4) drop the minimised state once the program has
+// hidden the window into the tray; only the user's restore may bring it back.
+TEST_F(StartupTest, DroppingTheMinimisedStateOfAHiddenWindowIsNoRestore) {
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    TForm1& form = run->form();
+    form.show();
+    form.setWindowState(Qt::WindowMinimized);
+    ASSERT_TRUE(run->application().minimized());
+    form.hide();  // what going into the tray does where a tray exists
+    form.setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(run->application().minimized());
+    EXPECT_FALSE(form.isVisible());
+}
+
 TEST(TrayActivations, BecomeTheThreeMouseMessages) {
     EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Trigger), WM_LBUTTONUP);
     EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::DoubleClick), WM_LBUTTONDBLCLK);

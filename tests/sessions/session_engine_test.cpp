@@ -310,8 +310,34 @@ TEST_F(SessionTest, FewerThanTwoPerceptionsRefusesTheSession) {
         begin();
         EXPECT_THAT(view.boxes, ElementsAre("В файле данных должно быть не меньше двух восприятий."));
         expectIdle();
+        EXPECT_FALSE(engine.hasReader());
         EXPECT_EQ(random.RandSeed, 0u);
     }
+}
+
+TEST_F(SessionTest, RefusalAfterAStoppedSessionShowsNothingOfAnySession) {
+    write(perceptionFile(3) + listSection(1, 3) + listSection(5, 3));
+    begin(1, 1100);
+    move(1);
+    engine.EndSession();  // "&Закончить": the question stays in the hidden window
+    write(perceptionFile(1) + listSection(1, 3) + listSection(5, 3));
+    bool windowShownDuringBox = true;
+    bool anyActionDuringBox = true;
+    std::string captionDuringBox;
+    view.onBox = [&] {
+        windowShownDuringBox = view.visible;
+        anyActionDuringBox = view.next || view.prior || view.brk || view.help || !view.nt10;
+        captionDuringBox = view.caption;
+    };
+    begin(5, 2050);
+    EXPECT_FALSE(windowShownDuringBox);
+    EXPECT_FALSE(anyActionDuringBox);
+    EXPECT_EQ(captionDuringBox, kBase);
+    expectIdle();
+    // The refused list did not become the current one: F1 and the list help
+    // still belong to the list last begun.
+    EXPECT_EQ(engine.listNumber(), 1);
+    EXPECT_EQ(view.helpContext, 1100);
 }
 
 TEST_F(SessionTest, PerceptionsAreReadAfreshAtEveryListBegun) {

@@ -1,5 +1,7 @@
 #include "shell/tray_controller.h"
 
+#include "shell/status_notifier.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -165,6 +167,21 @@ TEST(TrayIcon, CloseRemovesTheIconWithTheRecordItWasAddedWith) {
     EXPECT_EQ(t.shell.notifications.size(), 2u);
 }
 
+TEST(TrayIcon, ATrayThatGoesAwayBringsTheWindowBackAndTheNextMinimiseAddsAgain) {
+    Tray t;
+    t.tray.ApplicationEvents1Minimize(MinimizeCause::StartUp);
+    t.shell.calls.clear();
+    t.tray.TrayIconLost();
+    EXPECT_FALSE(t.tray.trayIconShown());
+    EXPECT_EQ(t.restores, 1);
+    EXPECT_EQ(t.shell.calls, (std::vector<std::string>{"show main"}));
+    t.tray.TrayIconLost();  // already counted as gone
+    EXPECT_EQ(t.restores, 1);
+    t.tray.ApplicationEvents1Minimize(MinimizeCause::Application);
+    EXPECT_TRUE(t.tray.trayIconShown());
+    EXPECT_EQ(t.shell.notifications.size(), 2u);
+}
+
 TEST(TrayIcon, RefusedRemovalKeepsTheIconCounted) {
     Tray t;
     t.tray.ApplicationEvents1Minimize(MinimizeCause::StartUp);
@@ -253,6 +270,54 @@ TEST(Application, DoubleClickInSingleClickModeRestoresOnceOnItsFirstRelease) {
         tray.WMTrayNotify(m);
     }
     EXPECT_EQ(shell.calls, (std::vector<std::string>{"show main", "foreground main"}));
+}
+
+TEST(StatusNotifierActivations, TheSecondWithinTheIntervalIsADoubleClickThenTheyStartAfresh) {
+    ActivationClicks clicks;
+    using V = std::vector<std::uint32_t>;
+    EXPECT_EQ(clicks.activate(1000, 400), V{WM_LBUTTONUP});
+    EXPECT_EQ(clicks.activate(1400, 400), (V{WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
+    // A third quick one is a new first click, not a second double click.
+    EXPECT_EQ(clicks.activate(1500, 400), V{WM_LBUTTONUP});
+    EXPECT_EQ(clicks.activate(1901, 400), V{WM_LBUTTONUP});  // too late to pair
+    EXPECT_EQ(clicks.activate(2000, 400), (V{WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
+    EXPECT_EQ(clicks.activate(3000, 400), V{WM_LBUTTONUP});
+    EXPECT_EQ(clicks.activate(2900, 400), V{WM_LBUTTONUP});  // a clock that went back pairs nothing
+}
+
+// What each click mode makes of activations, through the tray logic.
+TEST(StatusNotifierActivations, RestoreInEachClickMode) {
+    struct Case {
+        int mode;
+        std::vector<std::int64_t> times;
+        int restores;
+    };
+    for (const Case& c : {Case{0, {0}, 1}, Case{0, {0, 100}, 1}, Case{1, {0}, 0}, Case{1, {0, 600}, 0},
+                          Case{1, {0, 100}, 1}, Case{-1, {0, 100}, 0}}) {
+        TApplication app;
+        FakeShell shell;
+        TrayController tray(shell, [&] { return c.mode; }, [&] { app.Restore(); });
+        tray.setTrayEnabled();
+        int restores = 0;
+        app.OnRestore = [&] { ++restores; };
+        app.Minimize();
+        ActivationClicks clicks;
+        for (const std::int64_t t : c.times) {
+            for (const std::uint32_t m : clicks.activate(t, 400)) {
+                tray.WMTrayNotify(m);
+            }
+        }
+        EXPECT_EQ(restores, c.restores) << "mode " << c.mode << ", " << c.times.size() << " activations";
+    }
+}
+
+TEST(StatusNotifierMenu, KeyMarksBecomeUnderscores) {
+    EXPECT_EQ(dbusMenuLabel("&Сессии"), "_Сессии");
+    EXPECT_EQ(dbusMenuLabel("Список 10. &Прерывания."), "Список 10. _Прерывания.");
+    EXPECT_EQ(dbusMenuLabel("Tom && Jerry"), "Tom & Jerry");
+    EXPECT_EQ(dbusMenuLabel("snake_case"), "snake__case");
+    EXPECT_EQ(dbusMenuLabel("ends with &"), "ends with ");
+    EXPECT_EQ(dbusMenuLabel(">"), ">");
 }
 
 }  // namespace
