@@ -122,6 +122,46 @@ void BM_WriteChartFile(benchmark::State& state) {
 }
 BENCHMARK(BM_WriteChartFile)->UseRealTime();
 
+// A hostile chart file: 50 MB of empty lines, then one cell. Read in pieces,
+// it costs time in step with its size and no memory per line.
+const std::string& emptyLinesPath() {
+    static const std::string path = [] {
+        const auto p = benchDir() / "empty-lines.ton";
+        std::string bytes;
+        bytes.reserve(50u << 20);
+        while (bytes.size() < (50u << 20)) {
+            bytes += "\r\n";
+        }
+        bytes += "5\r\n";
+        std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return p.string();
+    }();
+    return path;
+}
+
+void BM_Floor_ReadOnce50MB(benchmark::State& state) {
+    const std::string& path = emptyLinesPath();
+    for (auto _ : state) {
+        std::ifstream in(path, std::ios::binary | std::ios::ate);
+        std::string bytes(static_cast<std::size_t>(in.tellg()), '\0');
+        in.seekg(0);
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_Floor_ReadOnce50MB)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_ReadChartFile50MBOfEmptyLines(benchmark::State& state) {
+    const std::string& path = emptyLinesPath();
+    for (auto _ : state) {
+        TToneChart chart;
+        chart.ClearInputCells();
+        ChartTexts texts = ReadChartFile(path, chart);
+        benchmark::DoNotOptimize(texts);
+    }
+}
+BENCHMARK(BM_ReadChartFile50MBOfEmptyLines)->UseRealTime()->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,7 +169,8 @@ int main(int argc, char** argv) {
         argc, argv,
         {{"ReadChartFile", "BM_ReadChartFile/real_time", "BM_Floor_ReadOnce/real_time"},
          {"WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteOnce/real_time"},
-         {"WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteAndSyncOnce/real_time"}});
+         {"WriteChartFile", "BM_WriteChartFile/real_time", "BM_Floor_WriteAndSyncOnce/real_time"},
+         {"Read 50 MB empty lines", "BM_ReadChartFile50MBOfEmptyLines/real_time", "BM_Floor_ReadOnce50MB/real_time"}});
     std::error_code ec;
     std::filesystem::remove_all(benchDir(), ec);
     return rc;

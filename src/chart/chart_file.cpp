@@ -1,19 +1,22 @@
 #include "chart/chart_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
 #include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include "core/cp1251.h"
+#include "core/file_read.h"
 
 namespace mnemora {
 namespace {
 
 constexpr std::string_view kDateName = "_DateCreate";
 constexpr std::string_view kNoteName = "_Primet";
+// Cell and panel lines are at most "anel" and four digits.
+constexpr std::size_t kLongestCellLine = 8;
 
 // Panels of the window other than cells, by the number after "Panel".
 constexpr std::array<int, 18> kOtherPanelNumbers = {53,  54,  79,  80,  105, 106, 131, 132, 157,
@@ -48,26 +51,6 @@ bool isOtherPanelNumber(int n) {
     return false;
 }
 
-std::vector<std::string_view> splitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(text.substr(start, i - start));
-            i += (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ? 2 : 1;
-            start = i;
-        } else {
-            ++i;
-        }
-    }
-    if (start < text.size()) {
-        lines.push_back(text.substr(start));
-    }
-    return lines;
-}
-
 }  // namespace
 
 int resolveChartLine(std::string_view line) {
@@ -100,44 +83,121 @@ std::string buildChartBytes(std::string_view dateText, std::string_view noteText
     return utf8ToCp1251OrThrow(utf8);
 }
 
+bool ChartScanner::feed(std::string_view piece) {
+    while (!stopped_ && !piece.empty()) {
+        std::size_t end = 0;
+        while (end < piece.size() && piece[end] != '\r' && piece[end] != '\n' && piece[end] != '\0') {
+            ++end;
+        }
+        take(piece.substr(0, end));
+        if (end == piece.size()) {
+            break;
+        }
+        endLine();
+        // The text ends before its first NUL byte. CR LF is read as two line
+        // ends: the empty line between them names no panel, so nothing changes.
+        if (piece[end] == '\0') {
+            stopped_ = true;
+        }
+        piece.remove_prefix(end + 1);
+    }
+    return !stopped_;
+}
+
+// Adds to the line at hand only what is needed to decide whether it can
+// matter: until then at most a name's worth of bytes, which fit the string
+// itself, so that lines that do not matter cost no allocation at all.
+void ChartScanner::take(std::string_view part) {
+    while (!part.empty() && keep_ != Keep::No) {
+        if (keep_ == Keep::Yes) {
+            line_.append(part);
+            return;
+        }
+        const bool valueLine = (line_.empty() ? part[0] : line_[0]) == '_';
+        // One byte more than the longest line of its kind shows that it is longer.
+        const std::size_t limit = (valueLine ? kDateName.size() + 1 : kLongestCellLine) + 1;
+        const std::size_t n = std::min(part.size(), limit - line_.size());
+        line_.append(part.substr(0, n));
+        part.remove_prefix(n);
+        judgeLine();
+    }
+}
+
+// Decides as early as possible whether the line can matter, and drops it
+// when it cannot.
+void ChartScanner::judgeLine() {
+    if (keep_ != Keep::Undecided || line_.empty()) {
+        return;
+    }
+    if (line_[0] != '_') {
+        if (line_.size() > kLongestCellLine) {
+            keep_ = Keep::No;
+        }
+    } else if (const std::size_t eq = line_.find('='); eq != std::string::npos) {
+        const std::string_view name = std::string_view(line_).substr(0, eq);
+        const bool wanted = (!date_ && cp1251EqualNoCase(name, kDateName)) ||
+                            (!note_ && cp1251EqualNoCase(name, kNoteName));
+        keep_ = wanted ? Keep::Yes : Keep::No;
+    } else if (line_.size() > kDateName.size()) {
+        keep_ = Keep::No;  // a name longer than either wanted one
+    }
+    if (keep_ == Keep::No) {
+        line_.clear();
+    }
+}
+
+void ChartScanner::endLine() {
+    const Keep keep = keep_;
+    keep_ = Keep::Undecided;
+    // An empty line names no panel, and a dropped line cannot matter.
+    if (line_.empty() || keep == Keep::No || stopped_) {
+        line_.clear();
+        return;
+    }
+    const std::string_view line = line_;
+    if (line[0] == '_') {
+        if (const std::size_t eq = line.find('='); eq != std::string_view::npos) {
+            const std::string_view name = line.substr(0, eq);
+            std::optional<std::string>* value = !date_ && cp1251EqualNoCase(name, kDateName)   ? &date_
+                                                : !note_ && cp1251EqualNoCase(name, kNoteName) ? &note_
+                                                                                                : nullptr;
+            if (value != nullptr) {
+                // The value keeps the line's own buffer: a long value is never held twice.
+                line_.erase(0, eq + 1);
+                *value = std::move(line_);
+                line_ = std::string();
+                return;
+            }
+        }
+    } else if (const int n = resolveChartLine(line); n < 0) {
+        formatError_ = true;
+        stopped_ = true;
+    } else if (n > 0) {
+        toggle_(n);
+    }
+    line_.clear();
+}
+
+ChartTexts ChartScanner::finish() {
+    // A last line without a line end is a line all the same.
+    if (!stopped_) {
+        endLine();
+        stopped_ = true;
+    }
+    ChartTexts texts;
+    if (!formatError_) {
+        texts.date = cp1251ToUtf8(date_.value_or(""));
+        texts.note = cp1251ToUtf8(note_.value_or(""));
+    }
+    return texts;
+}
+
 ParsedChartFile parseChartBytes(std::string_view bytes) {
-    if (const auto nul = bytes.find('\0'); nul != std::string_view::npos) {
-        bytes = bytes.substr(0, nul);
-    }
-    const std::vector<std::string_view> lines = splitLines(bytes);
-
     ParsedChartFile result;
-    for (std::string_view line : lines) {
-        if (!line.empty() && line[0] == '_') {
-            continue;
-        }
-        const int n = resolveChartLine(line);
-        if (n < 0) {
-            result.formatError = true;
-            return result;
-        }
-        if (n > 0) {
-            result.toggles.push_back(n);
-        }
-    }
-
-    bool haveDate = false;
-    bool haveNote = false;
-    for (std::string_view line : lines) {
-        const auto eq = line.find('=');
-        if (eq == std::string_view::npos) {
-            continue;
-        }
-        const std::string_view name = line.substr(0, eq);
-        const std::string_view value = line.substr(eq + 1);
-        if (!haveDate && cp1251EqualNoCase(name, kDateName)) {
-            result.texts.date = cp1251ToUtf8(value);
-            haveDate = true;
-        } else if (!haveNote && cp1251EqualNoCase(name, kNoteName)) {
-            result.texts.note = cp1251ToUtf8(value);
-            haveNote = true;
-        }
-    }
+    ChartScanner scanner([&](int n) { result.toggles.push_back(n); });
+    scanner.feed(bytes);
+    result.texts = scanner.finish();
+    result.formatError = scanner.formatError();
     return result;
 }
 
@@ -148,41 +208,43 @@ void WriteChartFile(const std::filesystem::path& path, std::string_view dateText
 
 ChartTexts ReadChartFile(const std::filesystem::path& path, TToneChart& chart) {
     const std::string openFailure = "Cannot open file " + path.string();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    // Only a regular file of a sane size; a FIFO or device is refused without waiting on it.
+    OpenedFile file = openRegularFile(path, kChartMaxBytes);
+    if (file.status != ReadStatus::Ok) {
         throw FileError(openFailure);
     }
     // Other writers are kept out while we read, as far as advisory locks reach.
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-        ::close(fd);
+    if (::flock(file.fd.get(), LOCK_SH | LOCK_NB) != 0) {
         throw FileError(openFailure);
     }
-    std::string bytes;
-    std::array<char, 8192> buffer{};
+    // The lines go into a copy, so that a read error halfway leaves the chart as it was.
+    TToneChart replayed = chart;
+    ChartScanner scanner([&](int n) { replayed.ToggleCell(n); });
+    std::vector<char> buffer(64 * 1024);
+    std::size_t total = 0;
     for (;;) {
-        const ssize_t got = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t got = ::read(file.fd.get(), buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            ::close(fd);
-            throw FileError(openFailure);  // e.g. a folder opened as a file
+            throw FileError(openFailure);
         }
-        if (got == 0) {
+        // A file that keeps growing is read no further than the cap.
+        if (got == 0 || total >= kChartMaxBytes) {
             break;
         }
-        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+        total += static_cast<std::size_t>(got);
+        if (!scanner.feed(std::string_view(buffer.data(), static_cast<std::size_t>(got)))) {
+            break;
+        }
     }
-    ::close(fd);
-
-    ParsedChartFile parsed = parseChartBytes(bytes);
-    for (int n : parsed.toggles) {
-        chart.ToggleCell(n);
-    }
-    if (parsed.formatError) {
+    ChartTexts texts = scanner.finish();
+    chart = replayed;
+    if (scanner.formatError()) {
         throw ChartFormatError();
     }
-    return std::move(parsed.texts);
+    return texts;
 }
 
 }  // namespace mnemora

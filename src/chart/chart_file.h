@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +33,42 @@ struct ParsedChartFile {
     ChartTexts texts;
 };
 
+// A chart file larger than this cannot be opened. A file we write holds at
+// most 216 cell lines and a note of at most 32,767 characters (all the note
+// field takes), about 34 KB; 64 MiB is far beyond any chart and keeps the time
+// to read one well under a second.
+inline constexpr std::size_t kChartMaxBytes = std::size_t{64} << 20;
+
+// Reads a chart file's bytes as they come, in pieces of any size, keeping no
+// more than the line at hand, and that only while it may still be a cell line
+// (a few bytes) or a wanted value line: memory does not grow with the number
+// of lines, empty or not.
+class ChartScanner {
+public:
+    explicit ChartScanner(std::function<void(int cell)> toggle) : toggle_(std::move(toggle)) {}
+
+    // The next piece of the file; false once the rest does not matter (a NUL
+    // byte ended the text, or a line named a panel that is not a cell).
+    bool feed(std::string_view piece);
+    // The file has ended; toggles have gone to the callback in file order.
+    bool formatError() const { return formatError_; }
+    ChartTexts finish();
+
+private:
+    enum class Keep { Undecided, Yes, No };
+    void take(std::string_view part);
+    void endLine();
+    void judgeLine();
+
+    std::function<void(int)> toggle_;
+    std::string line_;
+    Keep keep_ = Keep::Undecided;
+    bool stopped_ = false;
+    bool formatError_ = false;
+    std::optional<std::string> date_;  // cp1251, as in the file
+    std::optional<std::string> note_;
+};
+
 // The bytes of a chart file: cp1251, CR LF after every line. Throws
 // EncodingError when the date or note holds a character cp1251 lacks.
 std::string buildChartBytes(std::string_view dateText, std::string_view noteText, const TToneChart& chart);
@@ -47,7 +86,9 @@ void WriteChartFile(const std::filesystem::path& path, std::string_view dateText
 
 // Replays the file's cell lines into `chart` (which the caller has reset) and
 // returns its date and note. FileError "Cannot open file <path>" when it
-// cannot be read; ChartFormatError after applying the lines before the bad one.
+// cannot be read (missing, no access, a folder, FIFO or device, larger than
+// kChartMaxBytes, a read error), with the chart left as it was;
+// ChartFormatError after applying the lines before the bad one.
 ChartTexts ReadChartFile(const std::filesystem::path& path, TToneChart& chart);
 
 }  // namespace mnemora

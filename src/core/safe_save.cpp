@@ -1,82 +1,170 @@
 #include "core/safe_save.h"
 
 #include <cerrno>
-#include <cstdio>
+#include <climits>
+#include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <signal.h>
 #include <string>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "core/error.h"
+#include "core/file_read.h"
 
 namespace mnemora {
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    ~Fd() { close(); }
-    int get() const { return fd_; }
-    bool close() {
-        if (fd_ < 0) {
-            return true;
-        }
-        const int rc = ::close(fd_);
-        fd_ = -1;
-        return rc == 0;
-    }
+// As many links as the kernel itself follows before it gives up with ELOOP.
+constexpr int kMaxLinks = 40;
+constexpr std::string_view kTempSuffix = ".mnemora-tmp";
+// Room for the rest of a temporary name within the 255 bytes a name may take.
+constexpr std::size_t kTargetNameInTemp = 200;
 
-private:
-    int fd_;
-};
+std::string_view targetPart(std::string_view targetName) { return targetName.substr(0, kTargetNameInTemp); }
+
+bool isTempLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+// The process id a temporary name carries; 0 when it is no name of ours.
+pid_t tempOwner(std::string_view name, std::string_view targetName) {
+    const std::string_view part = targetPart(targetName);
+    if (name.size() < part.size() + 2 + 8 + kTempSuffix.size() || name[0] != '.' || name.substr(1, part.size()) != part ||
+        name[1 + part.size()] != '.' || !name.ends_with(kTempSuffix)) {
+        return 0;
+    }
+    // What is left: "<pid>-XXXXXX".
+    const std::string_view middle = name.substr(part.size() + 2, name.size() - part.size() - 2 - kTempSuffix.size());
+    if (middle.size() < 8 || middle.size() > 7 + 10 || middle[middle.size() - 7] != '-') {
+        return 0;
+    }
+    for (const char c : middle.substr(middle.size() - 6)) {
+        if (!isTempLetter(c)) {
+            return 0;
+        }
+    }
+    long long pid = 0;
+    for (const char c : middle.substr(0, middle.size() - 7)) {
+        if (c < '0' || c > '9') {
+            return 0;
+        }
+        pid = pid * 10 + (c - '0');
+    }
+    if (middle[0] == '0' || pid > INT_MAX) {
+        return 0;
+    }
+    return static_cast<pid_t>(pid);
+}
+
+// Removes the temporary files of earlier saves of `targetName` whose process
+// died before it could rename them. A save still at work keeps its file: its
+// process is alive, and it holds a lock on the file while it writes.
+void removeStaleTemporaries(const std::filesystem::path& dir, std::string_view targetName) {
+    DIR* listing = ::opendir(dir.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    const int dirFd = ::dirfd(listing);
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        const pid_t owner = tempOwner(name, targetName);
+        if (owner == 0) {
+            continue;
+        }
+        if (owner != ::getpid() && (::kill(owner, 0) == 0 || errno != ESRCH)) {
+            continue;
+        }
+        UniqueFd fd(::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        struct stat st {};
+        if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
+            continue;
+        }
+        // A saver on another machine sharing the folder shows up only as a lock.
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+            continue;
+        }
+        ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(listing);
+}
 
 }  // namespace
+
+bool isSaveTemporaryName(std::string_view name, std::string_view targetName) {
+    return tempOwner(name, targetName) != 0;
+}
+
+std::optional<std::filesystem::path> resolveLinkChain(const std::filesystem::path& path) {
+    std::filesystem::path current = path;
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(current.c_str(), &st) != 0) {
+            // A name not taken yet (also the end of a dangling link) is where a new file goes.
+            return errno == ENOENT ? std::optional(current) : std::nullopt;
+        }
+        if (!S_ISLNK(st.st_mode)) {
+            return current;
+        }
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(current.c_str(), link.data(), link.size());
+        if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) {
+            return std::nullopt;
+        }
+        link.resize(static_cast<std::size_t>(n));
+        std::filesystem::path next(link);
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    return std::nullopt;
+}
 
 void safeWriteFile(const std::filesystem::path& requested, std::string_view bytes,
                    const SafeSaveOptions& options) {
     const std::string cannotCreate = "Cannot create file " + requested.string();
-    std::error_code ec;
-    // Saving through a link replaces the file it points to, not the link.
-    std::filesystem::path target = requested;
-    if (std::filesystem::is_symlink(requested, ec)) {
-        const auto link = std::filesystem::read_symlink(requested, ec);
-        if (!ec) {
-            target = link.is_absolute() ? link : requested.parent_path() / link;
-        }
-    }
-    if (std::filesystem::is_directory(target)) {
+    const std::optional<std::filesystem::path> resolved = resolveLinkChain(requested);
+    if (!resolved) {
         throw FileError(cannotCreate);
     }
-    // A file the user made read-only stays as it is, even where its folder
-    // would allow the rename over it.
-    if (::access(target.c_str(), F_OK) == 0 && ::access(target.c_str(), W_OK) != 0) {
+    const std::filesystem::path& target = *resolved;
+    struct stat old {};
+    const bool exists = ::lstat(target.c_str(), &old) == 0;
+    if (!exists && errno != ENOENT) {
+        throw FileError(cannotCreate);
+    }
+    // A folder, FIFO or device is never replaced by a file; a file the user
+    // made read-only stays as it is, even where its folder would allow the
+    // rename over it.
+    if (exists && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0)) {
         throw FileError(cannotCreate);
     }
     std::filesystem::path dir = target.parent_path();
     if (dir.empty()) {
         dir = ".";
     }
-    std::string hidden = ".";
-    hidden += target.filename().string();
-    hidden += ".XXXXXX";
-    std::string tmpl = (dir / hidden).string();
-    Fd fd(::mkstemp(tmpl.data()));
-    if (fd.get() < 0) {
+    const std::string targetName = target.filename().string();
+    removeStaleTemporaries(dir, targetName);
+
+    std::string tmpl = (dir / ("." + std::string(targetPart(targetName)) + "." + std::to_string(::getpid()) +
+                               "-XXXXXX" + std::string(kTempSuffix)))
+                           .string();
+    UniqueFd fd(::mkostemps(tmpl.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC));
+    if (!fd) {
         throw FileError(cannotCreate);
     }
+    // Tells a later save that this file is still being written (see above).
+    ::flock(fd.get(), LOCK_EX | LOCK_NB);
     const std::filesystem::path tmp = tmpl;
-    auto discard = [&] {
-        fd.close();
-        std::error_code ec;
-        std::filesystem::remove(tmp, ec);
+    auto fail = [&](const std::string& text) {
+        fd.reset();
+        ::unlink(tmp.c_str());
+        throw FileError(text);
     };
 
     // Keep the permissions a user gave the old file; a new one gets the usual 0666 & ~umask.
-    struct stat st {};
-    if (::stat(target.c_str(), &st) == 0) {
-        ::fchmod(fd.get(), st.st_mode & 07777);
+    if (exists) {
+        ::fchmod(fd.get(), old.st_mode & 07777);
     } else {
         const mode_t mask = ::umask(0);
         ::umask(mask);
@@ -93,22 +181,21 @@ void safeWriteFile(const std::filesystem::path& requested, std::string_view byte
             continue;
         }
         if (n <= 0) {
-            discard();
-            throw FileError("Stream write error");
+            fail("Stream write error");
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd.get()) != 0 || !fd.close()) {
-        discard();
-        throw FileError("Stream write error");
+    struct stat written {};
+    if (::fsync(fd.get()) != 0 || ::fstat(fd.get(), &written) != 0 ||
+        static_cast<std::size_t>(written.st_size) != bytes.size() || ::close(fd.release()) != 0) {
+        fail("Stream write error");
     }
     if (::rename(tmp.c_str(), target.c_str()) != 0) {
-        discard();
-        throw FileError(cannotCreate);
+        fail(cannotCreate);
     }
     // Make the rename itself durable.
-    Fd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY));
-    if (dirFd.get() >= 0) {
+    const UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd) {
         ::fsync(dirFd.get());
     }
 }

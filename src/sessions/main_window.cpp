@@ -309,7 +309,12 @@ void TForm1::showWindow() {
     activateWindow();
 }
 
-void TForm1::hideWindow() { hide(); }
+void TForm1::hideWindow() {
+    if (trayHoldsWindow && !trayHoldsWindow()) {
+        return;
+    }
+    hide();
+}
 
 void TForm1::setActionNextEnabled(bool on) { action(ActionId::Next)->setEnabled(on); }
 void TForm1::setActionPriorEnabled(bool on) { action(ActionId::Prior)->setEnabled(on); }

@@ -81,6 +81,9 @@ public:
     std::function<void()> onFormClose;  // the tray icon goes, the program ends
     std::function<void()> onMinimized, onRestored;
     std::function<void()> onTrayEnabled;
+    // Whether a tray icon is there to bring the window back; without one the
+    // end of a session leaves the window on screen instead of hiding it.
+    std::function<bool()> trayHoldsWindow;
 
     // SessionView
     void setHeaderText(const std::string& text) override;

@@ -1,11 +1,15 @@
 #include "settings/file_store.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 #include "core/error.h"
+#include "core/file_read.h"
 #include "core/safe_save.h"
 
 namespace mnemora {
@@ -186,6 +190,68 @@ bool plainText(std::string_view bytes) {
 
 bool plainName(std::string_view name) { return name.find_first_of("\r\n") == std::string_view::npos; }
 
+// A hash of a name that ignores ASCII case, as names compare; `seed` keeps
+// the values of different keys apart.
+std::uint64_t foldedHash(std::string_view name, std::uint64_t seed) {
+    std::uint64_t h = 0xcbf29ce484222325ULL ^ seed;
+    for (const char c : name) {
+        const char folded = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+        h = (h ^ static_cast<unsigned char>(folded)) * 0x100000001b3ULL;
+    }
+    // Spread the bits, since the table takes the low ones.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdULL;
+    h ^= h >> 33;
+    return h;
+}
+
+// Where each name already stands, without a copy of the names: open
+// addressing over their hashes, with the caller telling whether an entry is
+// the same name. Grows by doubling, so n names cost time in step with n.
+class NameIndex {
+public:
+    // The entry that `same` recognises, or nothing after adding `entry`.
+    template <class Same>
+    std::optional<std::uint64_t> findOrAdd(std::uint64_t hash, std::uint64_t entry, const Same& same) {
+        if ((used_ + 1) * 2 > slots_.size()) {
+            rehash(slots_.empty() ? 64 : slots_.size() * 2);
+        }
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (slot.entry == 0) {
+                slot = Slot{hash, entry + 1};
+                ++used_;
+                return std::nullopt;
+            }
+            if (slot.hash == hash && same(slot.entry - 1)) {
+                return slot.entry - 1;
+            }
+        }
+    }
+
+private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint64_t entry = 0;  // 0: empty, else the entry + 1
+    };
+    void rehash(std::size_t size) {
+        std::vector<Slot> old = std::move(slots_);
+        slots_.assign(size, Slot{});
+        for (const Slot& slot : old) {
+            if (slot.entry != 0) {
+                std::size_t i = slot.hash & (size - 1);
+                while (slots_[i].entry != 0) {
+                    i = (i + 1) & (size - 1);
+                }
+                slots_[i] = slot;
+            }
+        }
+    }
+    std::vector<Slot> slots_;
+    std::size_t used_ = 0;
+};
+
 std::string keyPathInFile(std::string_view path) {
     std::string full(kStoreRootKey);
     if (!path.empty()) {
@@ -202,7 +268,12 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
         text.remove_prefix(3);
     }
     StoreFile file;
-    StoreFileKey* current = nullptr;
+    // Where each key and each value already stands, so that a file of many
+    // keys or values is read in one pass. A value's entry is its key's
+    // position in the high half and its own in the low half.
+    NameIndex keyAt;
+    NameIndex valueAt;
+    std::optional<std::size_t> current;
     bool first = true;
     while (!text.empty() || first) {
         const std::size_t nl = text.find('\n');
@@ -226,14 +297,16 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
                 return std::nullopt;
             }
             const std::string_view path = line.substr(1, line.size() - 2);
-            current = findKey(file, path);
-            if (current == nullptr) {
+            const std::optional<std::uint64_t> at =
+                keyAt.findOrAdd(foldedHash(path, 0), file.keys.size(),
+                                [&](std::uint64_t k) { return sameNameIgnoringCase(file.keys[k].path, path); });
+            if (!at) {
                 file.keys.push_back(StoreFileKey{std::string(path), {}});
-                current = &file.keys.back();
             }
+            current = at ? static_cast<std::size_t>(*at) : file.keys.size() - 1;
             continue;
         }
-        if (current == nullptr) {
+        if (!current) {
             return std::nullopt;
         }
         std::size_t pos = 0;
@@ -245,7 +318,17 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
         if (!value) {
             return std::nullopt;
         }
-        putValue(*current, *name, std::move(*value));
+        std::vector<StoreFileValue>& values = file.keys[*current].values;
+        const std::uint64_t keyPart = static_cast<std::uint64_t>(*current) << 32;
+        const std::optional<std::uint64_t> at =
+            valueAt.findOrAdd(foldedHash(*name, *current + 1), keyPart | values.size(), [&](std::uint64_t entry) {
+                return (entry & ~0xFFFFFFFFULL) == keyPart && sameNameIgnoringCase(values[entry & 0xFFFFFFFFULL].name, *name);
+            });
+        if (at) {
+            values[*at & 0xFFFFFFFFULL].value = std::move(*value);
+        } else {
+            values.push_back(StoreFileValue{std::move(*name), std::move(*value)});
+        }
     }
     return file;
 }
@@ -305,49 +388,135 @@ std::filesystem::path FileRegistryStore::defaultPath() {
     return base / "Vantero" / "Mnemora.reg";
 }
 
+std::string damagedStoreMessage(const DamagedStore& damaged) {
+    std::string text = "Не удалось прочитать файл настроек\n" + damaged.file.string() + "\n\n";
+    if (damaged.keptAs) {
+        text += "Его содержимое без изменений перенесено в файл\n" + damaged.keptAs->string() +
+                "\n\nМнемора начнёт новый файл настроек.";
+    } else {
+        text += "Перенести его в сторону не удалось, и он оставлен как есть. "
+                "Пока он на месте, настройки не сохраняются.";
+    }
+    return text;
+}
+
 bool FileRegistryStore::save(const StoreFile& contents) {
     try {
-        safeWriteFile(file_, serializeStoreFile(contents));
+        safeWriteFile(file_, serializeStoreFile(contents), saveOptions_);
         return true;
     } catch (const Error&) {
         return false;
     }
 }
 
-std::optional<KeyHandle> FileRegistryStore::openKey(std::string_view path, bool canCreate) {
-    std::error_code ec;
-    const bool exists = std::filesystem::exists(file_, ec);
-    if (ec) {
+std::optional<std::filesystem::path> FileRegistryStore::setAside() {
+    // Through a link, the file at the end of the chain is the one that holds the bytes.
+    const std::optional<std::filesystem::path> damaged = resolveLinkChain(file_);
+    struct stat st {};
+    // Only ever a regular file, whatever was read a moment ago: a device or
+    // FIFO swapped in meanwhile stays where it is.
+    if (!damaged || ::lstat(damaged->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
         return std::nullopt;
     }
-    StoreFile contents;
-    if (exists) {
-        std::ifstream in(file_, std::ios::binary);
-        if (!in) {
+    const std::time_t now = clock();
+    std::tm local{};
+    char stamp[32] = "";
+    if (::localtime_r(&now, &local) == nullptr || std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0) {
+        return std::nullopt;
+    }
+    const std::string base = damaged->filename().string() + ".damaged-" + stamp;
+    // Never over an earlier damaged file: a second one in the same second gets "-2", and so on.
+    for (int n = 1; n <= 100; ++n) {
+        const std::filesystem::path aside = damaged->parent_path() / (n == 1 ? base : base + "-" + std::to_string(n));
+        if (::renameat2(AT_FDCWD, damaged->c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            return aside;
+        }
+        if (errno == EEXIST) {
+            continue;
+        }
+        if (errno != EINVAL && errno != ENOSYS) {
             return std::nullopt;
         }
-        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (in.bad()) {
+        // A file system without the no-replace rename: a second name, then drop the first.
+        if (::link(damaged->c_str(), aside.c_str()) == 0) {
+            if (::unlink(damaged->c_str()) == 0) {
+                return aside;
+            }
+            ::unlink(aside.c_str());
             return std::nullopt;
         }
-        std::optional<StoreFile> parsed = parseStoreFile(text);
-        if (!parsed) {
+        if (errno != EEXIST) {
             return std::nullopt;
         }
-        contents = std::move(*parsed);
+    }
+    return std::nullopt;
+}
+
+std::optional<StoreFile> FileRegistryStore::readContents() {
+    {
+        const FileBytes read = readRegularFile(file_, kStoreMaxBytes);
+        switch (read.status) {
+        case ReadStatus::Missing:
+            return StoreFile{};
+        case ReadStatus::NotRegular:
+        case ReadStatus::Failed:
+            return std::nullopt;
+        case ReadStatus::TooLarge:
+            break;
+        case ReadStatus::Ok:
+            if (std::optional<StoreFile> parsed = parseStoreFile(read.bytes)) {
+                return parsed;
+            }
+            break;
+        }
+    }
+    const DamagedStore damaged{file_, setAside()};
+    if (onDamaged) {
+        onDamaged(damaged);
+    }
+    if (!damaged.keptAs) {
+        return std::nullopt;  // never written over while it holds the user's bytes
+    }
+    return StoreFile{};
+}
+
+namespace {
+
+// Whether a new store file could be put where the store lives.
+bool canWriteBeside(const std::filesystem::path& file) {
+    const std::optional<std::filesystem::path> end = resolveLinkChain(file);
+    if (!end) {
+        return false;
+    }
+    std::filesystem::path dir = end->parent_path();
+    if (dir.empty()) {
+        dir = ".";
+    }
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return !ec && ::access(dir.c_str(), W_OK | X_OK) == 0;
+}
+
+}  // namespace
+
+std::optional<KeyHandle> FileRegistryStore::openKey(std::string_view path, bool canCreate) {
+    // Keys opened together see one reading of the file.
+    std::optional<StoreFile> contents = handles_.empty() || !contents_ ? readContents() : contents_;
+    if (!contents) {
+        return std::nullopt;
     }
     const std::string full = keyPathInFile(path);
-    if (findKey(contents, full) == nullptr) {
-        if (!canCreate) {
+    bool created = false;
+    if (findKey(*contents, full) == nullptr) {
+        // A key is made in memory; it reaches the file with the first write, or when the key closes.
+        if (!canCreate || !canWriteBeside(file_)) {
             return std::nullopt;
         }
-        contents.keys.push_back(StoreFileKey{full, {}});
-        std::filesystem::create_directories(file_.parent_path(), ec);
-        if (ec || !save(contents)) {
-            return std::nullopt;
-        }
+        contents->keys.push_back(StoreFileKey{full, {}});
+        created = true;
     }
     contents_ = std::move(contents);
+    keyNotSaved_ = keyNotSaved_ || created;
     const KeyHandle h = nextHandle_++;
     handles_[h] = full;
     return h;
@@ -369,9 +538,18 @@ std::optional<RegValue> FileRegistryStore::query(KeyHandle key, std::string_view
 }
 
 bool FileRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) {
+    return !setValues(key, {NamedValue{std::string(name), RegValue{rawType, std::string(bytes)}}}).has_value();
+}
+
+std::optional<std::size_t> FileRegistryStore::setValues(KeyHandle key, const std::vector<NamedValue>& values) {
     const auto it = handles_.find(key);
-    if (it == handles_.end() || !contents_ || !plainName(name)) {
-        return false;
+    if (it == handles_.end() || !contents_) {
+        return 0;
+    }
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!plainName(values[i].name)) {
+            return i;
+        }
     }
     StoreFile updated = *contents_;
     StoreFileKey* k = findKey(updated, it->second);
@@ -379,17 +557,25 @@ bool FileRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t 
         updated.keys.push_back(StoreFileKey{it->second, {}});
         k = &updated.keys.back();
     }
-    putValue(*k, name, RegValue{rawType, std::string(bytes)});
+    for (const NamedValue& v : values) {
+        putValue(*k, v.name, v.value);
+    }
+    keyNotSaved_ = false;
     if (!save(updated)) {
-        return false;
+        return 0;
     }
     contents_ = std::move(updated);
-    return true;
+    return std::nullopt;
 }
 
 void FileRegistryStore::close(KeyHandle key) {
     handles_.erase(key);
     if (handles_.empty()) {
+        // A key made and only read from (the first start) is written now.
+        if (keyNotSaved_ && contents_) {
+            save(*contents_);
+        }
+        keyNotSaved_ = false;
         contents_.reset();
     }
 }

@@ -49,18 +49,39 @@ std::optional<RegValue> MemoryRegistryStore::query(KeyHandle key, std::string_vi
     return get(it->second, name);
 }
 
-bool MemoryRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) {
+bool MemoryRegistryStore::refuses(std::string_view name) {
     ++writes_;
-    const auto it = handles_.find(key);
-    if (it == handles_.end() || refuseAll_ || (refuseFrom_ && writes_ >= *refuseFrom_)) {
-        return false;
+    // Like the file store, which keeps one value a line.
+    if (name.find_first_of("\r\n") != std::string_view::npos) {
+        return true;
     }
-    if (std::any_of(refusedNames_.begin(), refusedNames_.end(),
-                    [&](const std::string& n) { return sameNameIgnoringCase(n, name); })) {
+    if (refuseAll_ || (refuseFrom_ && writes_ >= *refuseFrom_)) {
+        return true;
+    }
+    return std::any_of(refusedNames_.begin(), refusedNames_.end(),
+                       [&](const std::string& n) { return sameNameIgnoringCase(n, name); });
+}
+
+bool MemoryRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) {
+    const auto it = handles_.find(key);
+    if (refuses(name) || it == handles_.end()) {
         return false;
     }
     put(it->second, name, rawType, bytes);
     return true;
+}
+
+std::optional<std::size_t> MemoryRegistryStore::setValues(KeyHandle key, const std::vector<NamedValue>& values) {
+    const auto it = handles_.find(key);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (refuses(values[i].name) || it == handles_.end()) {
+            return i;
+        }
+    }
+    for (const NamedValue& v : values) {
+        put(it->second, v.name, v.value.rawType, v.value.bytes);
+    }
+    return std::nullopt;
 }
 
 void MemoryRegistryStore::close(KeyHandle key) { handles_.erase(key); }

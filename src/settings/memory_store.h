@@ -17,6 +17,8 @@ public:
     std::optional<KeyHandle> openKey(std::string_view path, bool canCreate) override;
     std::optional<RegValue> query(KeyHandle key, std::string_view name) override;
     bool set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) override;
+    // All or none, like the file store.
+    std::optional<std::size_t> setValues(KeyHandle key, const std::vector<NamedValue>& values) override;
     void close(KeyHandle key) override;
 
     // Failure switches.
@@ -46,6 +48,8 @@ private:
     Key* findKey(std::string_view path);
     const Key* findKey(std::string_view path) const;
     Key& keyOf(std::string_view path);
+    // Counts one write and tells whether the switches refuse it.
+    bool refuses(std::string_view name);
 
     std::vector<Key> keys_;
     std::map<KeyHandle, std::string> handles_;

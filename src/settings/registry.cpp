@@ -106,9 +106,41 @@ std::int32_t TRegistry::ReadInteger(std::string_view name) {
 
 bool TRegistry::ReadBool(std::string_view name) { return ReadInteger(name) != 0; }
 
+std::optional<std::size_t> RegistryBackend::setValues(KeyHandle key, const std::vector<NamedValue>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (!set(key, values[i].name, values[i].value.rawType, values[i].value.bytes)) {
+            return i;
+        }
+    }
+    return std::nullopt;
+}
+
 void TRegistry::write(std::string_view name, std::uint32_t rawType, std::string_view bytes) {
+    if (key_ && pending_) {
+        pending_->push_back(NamedValue{std::string(name), RegValue{rawType, std::string(bytes)}});
+        return;
+    }
     if (!key_ || !backend_.set(*key_, name, rawType, bytes)) {
         failedSet(name);
+    }
+}
+
+void TRegistry::BeginUpdate() { pending_.emplace(); }
+
+void TRegistry::EndUpdate() {
+    if (!pending_) {
+        return;
+    }
+    const std::vector<NamedValue> values = std::move(*pending_);
+    pending_.reset();
+    if (values.empty()) {
+        return;
+    }
+    if (!key_) {
+        failedSet(values.front().name);
+    }
+    if (const std::optional<std::size_t> refused = backend_.setValues(*key_, values)) {
+        failedSet(values[*refused < values.size() ? *refused : 0].name);
     }
 }
 
@@ -128,6 +160,7 @@ void TRegistry::WriteInteger(std::string_view name, std::int32_t value) {
 void TRegistry::WriteBool(std::string_view name, bool value) { WriteInteger(name, value ? 1 : 0); }
 
 void TRegistry::CloseKey() {
+    pending_.reset();
     if (key_) {
         backend_.close(*key_);
         key_.reset();

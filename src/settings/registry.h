@@ -1,9 +1,11 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace mnemora {
 
@@ -34,6 +36,12 @@ struct RegValue {
     friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
+struct NamedValue {
+    std::string name;
+    RegValue value;
+    friend bool operator==(const NamedValue&, const NamedValue&) = default;
+};
+
 using KeyHandle = int;
 
 // A per-user key/value store with the registry's typing. Key paths are
@@ -48,6 +56,11 @@ public:
     virtual std::optional<RegValue> query(KeyHandle key, std::string_view name) = 0;
     // false when the store refuses the write.
     virtual bool set(KeyHandle key, std::string_view name, std::uint32_t rawType, std::string_view bytes) = 0;
+    // Several values written as one: all of them reach the store, or none
+    // does. Gives the position of the value the store refused (0 when it
+    // refused the write as a whole), nothing when every value is written.
+    // By default the values go one by one, for a store that cannot do better.
+    virtual std::optional<std::size_t> setValues(KeyHandle key, const std::vector<NamedValue>& values);
     virtual void close(KeyHandle key) = 0;
 };
 
@@ -70,6 +83,12 @@ public:
     void WriteString(std::string_view name, std::string_view value);
     void WriteInteger(std::string_view name, std::int32_t value);
     void WriteBool(std::string_view name, bool value);
+    // The writes between these two calls are held back and reach the store
+    // together in EndUpdate, all or none; a refusal raises "Failed to set
+    // data for" the refused value, the first one when the store refused them
+    // all. Closing or changing the key before EndUpdate drops them.
+    void BeginUpdate();
+    void EndUpdate();
     void CloseKey();
 
     bool HasOpenKey() const { return key_.has_value(); }
@@ -81,6 +100,7 @@ private:
     RegistryBackend& backend_;
     std::optional<KeyHandle> key_;
     std::string currentPath_;
+    std::optional<std::vector<NamedValue>> pending_;
 };
 
 // ASCII-only, as the store compares names.

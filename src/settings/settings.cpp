@@ -118,6 +118,9 @@ void SaveSettings(const TParamValues& values, RegistryBackend& store) {
     if (!reg.OpenKey(kSettingsKey, true)) {
         return;
     }
+    // One write of all eleven values: a crash or a full disk leaves the old
+    // store or the new one, never some values of each.
+    reg.BeginUpdate();
     reg.WriteString("DataFile", values.DataFile);
     reg.WriteString("ReportDir", values.ReportDir);
     reg.WriteInteger("Font_Charset", values.Font.Charset);
@@ -129,6 +132,7 @@ void SaveSettings(const TParamValues& values, RegistryBackend& store) {
     reg.WriteInteger("Color", static_cast<std::int32_t>(values.Color));
     reg.WriteBool("Start", values.Start);
     reg.WriteInteger("Click", values.Click);
+    reg.EndUpdate();
 }
 
 }  // namespace mnemora

@@ -49,8 +49,9 @@ std::string DefaultReportDir(const SettingsEnvironment& env);
 // applied then.
 void LoadSettings(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,
                   AppearanceTarget& target);
-// Writes all eleven values; a refused write throws RegistryError with the
-// values before it already written.
+// Writes all eleven values at once; a refused write throws RegistryError
+// naming the value refused (the first one when the store refused them all)
+// and leaves the store as it was.
 void SaveSettings(const TParamValues& values, RegistryBackend& store);
 
 void SetDefaultPaths(TParamValues& values, const SettingsEnvironment& env);

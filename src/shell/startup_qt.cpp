@@ -59,6 +59,7 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
     form_->onMinimized = [this] { application_.Minimize(); };
     form_->onRestored = [this] { application_.Restore(); };
     form_->onTrayEnabled = [this] { tray_->setTrayEnabled(); };
+    form_->trayHoldsWindow = [this] { return tray_->trayIconShown(); };
     form_->onFormClose = [this] {
         tray_->FormClose();
         QCoreApplication::quit();
@@ -71,6 +72,8 @@ MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatfo
     formStart_->popupTrayMenu = [this](int x, int y) { form_->trayPopup()->exec(QPoint(x, y)); };
     form_->closeQuery = [this] { return formEditTest_->controller().QuerySave(); };
 
+    // A store file that cannot be read is moved aside; the user hears where it went.
+    store_.onDamaged = [](const DamagedStore& damaged) { messageBoxes().plain(damagedStoreMessage(damaged)); };
     LoadSettings(values_, store_, env_, *form_);
     // The dialogs take the report folder once, as loaded now.
     formEditTest_->controller().setReportDir(values_.ReportDir);

@@ -1,7 +1,9 @@
 #include "chart/chart_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +12,7 @@
 
 #include "core/cp1251.h"
 #include "core/error.h"
+#include "as_users.h"
 #include "temp_dir.h"
 
 namespace mnemora {
@@ -279,6 +282,192 @@ TEST(ChartFileOpen, MissingFileOrFolderCannotBeOpened) {
         }
         EXPECT_EQ(markedInputCells(chart), std::vector<int>{9}) << "the chart stays as the caller left it";
     }
+}
+
+// What opening gives: the failure's text, or "opened"; the chart must keep
+// its one mark when the file cannot be opened.
+std::string openOutcome(const std::filesystem::path& path) {
+    TToneChart chart = resetChart();
+    chart.ToggleCell(9);
+    try {
+        ReadChartFile(path, chart);
+        return "opened";
+    } catch (const FileError& e) {
+        if (markedInputCells(chart) != std::vector<int>{9}) {
+            return "chart changed";
+        }
+        return e.what();
+    } catch (const std::exception& e) {
+        return std::string("unexpected failure: ") + e.what();
+    }
+}
+
+TEST(ChartFileOpen, FifoDeviceLoopOrOversizedFileCannotBeOpenedAndNothingWaits) {
+    test::expectAsRootAndAsUser([](const std::filesystem::path& dir, test::Findings& f) {
+        ::mkfifo((dir / "fifo.ton").c_str(), 0666);  // no writer: an ordinary open would wait for ever
+        std::filesystem::create_symlink("fifo.ton", dir / "to-fifo.ton");
+        std::filesystem::create_symlink("/dev/zero", dir / "zero.ton");
+        std::filesystem::create_symlink("loop.ton", dir / "loop.ton");
+        writeBytes(dir / "huge.ton", "_DateCreate=x\r\n5\r\n");
+        std::filesystem::resize_file(dir / "huge.ton", kChartMaxBytes + 1);  // sparse
+        std::filesystem::create_directory(dir / "folder.ton");
+        for (const auto& path : {dir / "fifo.ton", dir / "to-fifo.ton", dir / "zero.ton", std::filesystem::path("/dev/zero"),
+                                 dir / "loop.ton", dir / "huge.ton", dir / "folder.ton"}) {
+            f.expectEq(openOutcome(path), "Cannot open file " + path.string(), path.string());
+        }
+        std::filesystem::resize_file(dir / "huge.ton", kChartMaxBytes);
+        f.expectEq(openOutcome(dir / "huge.ton"), std::string("opened"), "a file of exactly the bound");
+    });
+}
+
+TEST(ChartFileOpen, FileWithoutReadRightCannotBeOpened) {
+    test::expectAsUser([](const std::filesystem::path& dir, test::Findings& f) {
+        writeBytes(dir / "secret.ton", "5\r\n");
+        ::chmod((dir / "secret.ton").c_str(), 0200);
+        f.expectEq(openOutcome(dir / "secret.ton"), "Cannot open file " + (dir / "secret.ton").string(), "no read right");
+    });
+}
+
+// The chart and texts a read gives when the bytes come in pieces of `size`.
+ParsedChartFile readInPieces(std::string_view bytes, std::size_t size) {
+    ParsedChartFile result;
+    ChartScanner scanner([&](int n) { result.toggles.push_back(n); });
+    for (std::size_t at = 0; at < bytes.size(); at += size) {
+        if (!scanner.feed(bytes.substr(at, size))) {
+            break;
+        }
+    }
+    result.texts = scanner.finish();
+    result.formatError = scanner.formatError();
+    return result;
+}
+
+TEST(ChartFileLines, PiecesOfAnySizeReadAsTheWholeFile) {
+    const std::string longNote(100000, '\xE9');
+    const std::vector<std::string> files = {
+        "_DateCreate=01.02.2003 04:05\r\n_Primet=" + longNote + "\r\n1\r\n31\r\n\r\n210",
+        "\r\n\n\r5\r\r\n" + std::string(5000, 'x') + "\n_primet=a=b\r_Primet=second\n_DATECREATE=d\n7",
+        "_DateCreatex=no\r\n_Date=no\r\n_DateCreate=yes\r\n12\r\nanel3\r\n13\r\n_Primet=after the failure\r\n",
+        "_Primet=cut\0 here\r\n5\r\n"s + "6\r\n",
+        "anel30\r\nANEL30\r\n" + std::string(20, '_') + "=x\r\n99\r\n_Primet",
+        "",
+    };
+    for (const std::string& bytes : files) {
+        const ParsedChartFile whole = parseChartBytes(bytes);
+        for (std::size_t size : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{7}, std::size_t{64}}) {
+            const ParsedChartFile pieces = readInPieces(bytes, size);
+            EXPECT_EQ(pieces.toggles, whole.toggles) << size << " " << bytes.substr(0, 40);
+            EXPECT_EQ(pieces.formatError, whole.formatError) << size;
+            EXPECT_EQ(pieces.texts.date, whole.texts.date) << size;
+            EXPECT_EQ(pieces.texts.note, whole.texts.note) << size;
+        }
+    }
+    const ParsedChartFile first = parseChartBytes(files[0]);
+    EXPECT_EQ(first.toggles, (std::vector<int>{1, 31, 210}));
+    EXPECT_EQ(first.texts.note, cp1251ToUtf8(longNote));
+    const ParsedChartFile second = parseChartBytes(files[1]);
+    EXPECT_EQ(second.toggles, (std::vector<int>{5, 7}));
+    EXPECT_EQ(second.texts.note, "a=b");
+    EXPECT_EQ(second.texts.date, "d");
+    const ParsedChartFile third = parseChartBytes(files[2]);
+    EXPECT_TRUE(third.formatError);
+    EXPECT_EQ(third.toggles, std::vector<int>{12});
+    EXPECT_EQ(parseChartBytes(files[3]).texts.note, "cut");
+    EXPECT_TRUE(parseChartBytes(files[3]).toggles.empty());
+}
+
+// How much more memory a child process holds at its peak after reading the
+// file, in kilobytes.
+long peakGrowthReading(const std::filesystem::path& path) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        return -1;
+    }
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        rusage before{};
+        ::getrusage(RUSAGE_SELF, &before);
+        TToneChart chart = resetChart();
+        long growth = -2;
+        try {
+            ReadChartFile(path, chart);
+            rusage after{};
+            ::getrusage(RUSAGE_SELF, &after);
+            growth = after.ru_maxrss - before.ru_maxrss;
+        } catch (const std::exception&) {
+        }
+        (void)!::write(fds[1], &growth, sizeof growth);
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    long growth = -1;
+    if (::read(fds[0], &growth, sizeof growth) != sizeof growth) {
+        growth = -1;
+    }
+    ::close(fds[0]);
+    ::waitpid(pid, nullptr, 0);
+    return growth;
+}
+
+TEST(ChartFileOpen, MemoryDoesNotGrowWithTheLinesOfTheFile) {
+    TempDir dir;
+    const std::size_t size = 32u << 20;
+    std::string bytes;
+    bytes.reserve(size);
+    while (bytes.size() < size) {
+        bytes += "\r\n";
+    }
+    bytes += "5\r\n";
+    writeBytes(dir / "empty-lines.ton", bytes);
+    bytes.clear();
+    while (bytes.size() < size) {
+        bytes += "not a cell and not a value, only a long line of text\n";
+    }
+    writeBytes(dir / "long-lines.ton", bytes);
+    bytes = std::string();
+    // Holding the file, or a record per line, would take 32 MB and more.
+    for (const char* name : {"empty-lines.ton", "long-lines.ton"}) {
+        const long growth = peakGrowthReading(dir / name);
+        EXPECT_GE(growth, 0) << name;
+        EXPECT_LT(growth, 8 * 1024) << name << ": kilobytes more at the peak";
+    }
+}
+
+TEST(ChartFileSave, LinkLoopFifoOrFolderWithoutSearchRightSaysCannotCreate) {
+    test::expectAsRootAndAsUser([](const std::filesystem::path& dir, test::Findings& f) {
+        TToneChart chart = resetChart();
+        chart.ToggleCell(31);
+        const auto outcome = [&](const std::filesystem::path& path) -> std::string {
+            try {
+                WriteChartFile(path, "d", "n", chart);
+                return "saved";
+            } catch (const FileError& e) {
+                return e.what();
+            } catch (const std::exception& e) {
+                return std::string("unexpected failure: ") + e.what();
+            }
+        };
+        std::filesystem::create_symlink("b.ton", dir / "a.ton");
+        std::filesystem::create_symlink("a.ton", dir / "b.ton");
+        ::mkfifo((dir / "fifo.ton").c_str(), 0666);
+        for (const char* name : {"a.ton", "fifo.ton"}) {
+            f.expectEq(outcome(dir / name), "Cannot create file " + (dir / name).string(), name);
+        }
+        std::filesystem::create_directory(dir / "closed");
+        ::chmod((dir / "closed").c_str(), 0600);
+        const std::string closed = outcome(dir / "closed" / "chart.ton");
+        f.expectEq(closed, ::geteuid() == 0 ? "saved" : "Cannot create file " + (dir / "closed" / "chart.ton").string(),
+                   "folder without search right");
+        ::chmod((dir / "closed").c_str(), 0700);
+        // A chain of links is followed to its end and stays a chain.
+        writeBytes(dir / "real.ton", "old");
+        std::filesystem::create_symlink("real.ton", dir / "one.ton");
+        std::filesystem::create_symlink("one.ton", dir / "two.ton");
+        f.expectEq(outcome(dir / "two.ton"), std::string("saved"), "through two links");
+        f.expect(std::filesystem::is_symlink(dir / "one.ton") && std::filesystem::is_symlink(dir / "two.ton"),
+                 "both links kept");
+        f.expectEq(markedInputCells(replay(readBytes(dir / "real.ton"))), std::vector<int>{31}, "saved at the end");
+    });
 }
 
 class ChartFileSaveFailure : public ::testing::Test {

@@ -7,6 +7,7 @@
 
 #include "gui_support.h"
 #include "sessions/main_window.h"
+#include "sessions/tray_catalogue.h"
 #include "shell/start_window.h"
 #include "shell/tray_qt.h"
 #include "temp_dir.h"
@@ -34,6 +35,19 @@ TEST_F(StartupTest, WithoutATrayTheMainWindowIsShownInsteadOfVanishing) {
     EXPECT_TRUE(run->startWindow().isVisible());  // a first start shows the start window
 }
 
+TEST_F(StartupTest, WithoutATrayAnEndedSessionLeavesTheWindowOnScreen) {
+    test::writeBytes(dir / "data.ini", test::cp1251Lines({"[Disk]", "0=Зрение", "1=Слух", "[List1]", "1=Вопрос"}));
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    ASSERT_FALSE(run->tray().trayIconShown());
+    run->values().DataFile = (dir / "data.ini").string();
+    run->form().engine().ClickSession(sessionItemData(sessionEntryForList(1)));
+    ASSERT_TRUE(run->form().engine().isRunning());
+    run->form().engine().EndSession();
+    // Hidden with no tray icon, nothing on the desktop could bring it back.
+    EXPECT_TRUE(run->form().isVisible());
+}
+
 TEST_F(StartupTest, StoredValueOfTheWrongTypeEndsStartUpWithTheFatalBox) {
     test::writeBytes(dir / "Mnemora.reg",
                      "Windows Registry Editor Version 5.00\r\n\r\n"
@@ -46,6 +60,37 @@ TEST_F(StartupTest, StoredValueOfTheWrongTypeEndsStartUpWithTheFatalBox) {
     EXPECT_EQ(text.rfind("Exception ERegistryException in module mnemora at ", 0), 0u) << text;
     EXPECT_TRUE(text.ends_with(".\nInvalid data type for 'Start'.") || text.ends_with(".\r\nInvalid data type for 'Start'."))
         << text;
+}
+
+TEST_F(StartupTest, DamagedStoreIsReportedOnceAndStartUpGoesOnWithDefaults) {
+    const std::string damaged = "Windows Registry Editor Version 5.00\r\n[unclosed\r\n\"Start\"=dword:0\r\n";
+    test::writeBytes(dir / "Mnemora.reg", damaged);
+    auto run = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(run, nullptr);
+    EXPECT_TRUE(boxes.fatals.empty());
+    EXPECT_TRUE(boxes.errors.empty());
+    ASSERT_EQ(boxes.plains.size(), 1u);
+    std::filesystem::path aside;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        if (entry.path().filename().string().starts_with("Mnemora.reg.damaged-")) {
+            aside = entry.path();
+        }
+    }
+    ASSERT_FALSE(aside.empty());
+    EXPECT_EQ(aside.filename().string().size(), std::string("Mnemora.reg.damaged-YYYYMMDD-HHMMSS").size());
+    EXPECT_EQ(test::readBytes(aside), damaged);
+    EXPECT_NE(boxes.plains[0].find((dir / "Mnemora.reg").string() + "\n"), std::string::npos) << boxes.plains[0];
+    EXPECT_NE(boxes.plains[0].find(aside.string()), std::string::npos) << boxes.plains[0];
+    EXPECT_TRUE(run->values().Start);  // the default, not the damaged file's 0
+
+    run->values().Start = false;
+    FileRegistryStore store(dir / "Mnemora.reg");
+    SaveSettings(run->values(), store);
+    run.reset();
+    auto again = startMnemora(dir / "Mnemora.reg", help);
+    ASSERT_NE(again, nullptr);
+    EXPECT_FALSE(again->values().Start);
+    EXPECT_EQ(boxes.plains.size(), 1u);
 }
 
 TEST_F(StartupTest, ClickModeIsTheStoredOneAtTheMomentOfTheClick) {

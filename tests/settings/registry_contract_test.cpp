@@ -152,5 +152,39 @@ TYPED_TEST(RegistryContract, OverwriteReplacesTypeAndData) {
     EXPECT_EQ(reg.ReadInteger("Color"), 0x00FF00);
 }
 
+TYPED_TEST(RegistryContract, UpdateWritesAllValuesOrNone) {
+    seed(*this->store, "A", REG_SZ, text("old"));
+    {
+        TRegistry reg(*this->store);
+        ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
+        reg.BeginUpdate();
+        reg.WriteString("A", "new");
+        reg.WriteInteger("B", 2);
+        EXPECT_FALSE(reg.ValueExists("B"));  // held back until the update ends
+        reg.EndUpdate();
+        EXPECT_EQ(reg.ReadString("A"), "new");
+        EXPECT_EQ(reg.ReadInteger("B"), 2);
+    }
+    TRegistry reg(*this->store);
+    ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
+    reg.BeginUpdate();
+    reg.WriteString("A", "newer");
+    reg.WriteString("Line\nbreak", "no store takes this name");  // every store refuses a name with a line break
+    reg.WriteInteger("C", 3);
+    EXPECT_EQ(registryMessage([&] { reg.EndUpdate(); }), "Failed to set data for 'Line\nbreak'");
+    EXPECT_EQ(reg.ReadString("A"), "new");
+    EXPECT_FALSE(reg.ValueExists("C"));
+}
+
+TYPED_TEST(RegistryContract, ClosingTheKeyDropsAnUnfinishedUpdate) {
+    {
+        TRegistry reg(*this->store);
+        ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", true));
+        reg.BeginUpdate();
+        reg.WriteString("A", "never");
+    }
+    EXPECT_FALSE(stored(*this->store, "A").has_value());
+}
+
 }  // namespace
 }  // namespace mnemora::test

@@ -231,8 +231,9 @@ TEST(DefaultPaths, ProcessEnvironmentUsesWorkingDirectory) {
     EXPECT_EQ(DefaultDataFile(env), std::filesystem::current_path().string() + "/Mnemora.ini");
 }
 
-TEST(SaveSettings, RefusedWriteStopsWithEarlierValuesWritten) {
+TEST(SaveSettings, RefusedWriteLeavesTheStoreAsItWasAndNamesTheValue) {
     MemoryRegistryStore store;
+    store.put(kKeyPath, "DataFile", REG_SZ, text("old"));
     store.refuseValue("Font_Name");
     TParamValues values;
     values.DataFile = "d";
@@ -243,9 +244,21 @@ TEST(SaveSettings, RefusedWriteStopsWithEarlierValuesWritten) {
     } catch (const RegistryError& e) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'Font_Name'");
     }
-    EXPECT_EQ(store.valueNames(kKeyPath),
-              (std::vector<std::string>{"DataFile", "ReportDir", "Font_Charset", "Font_Color", "Font_Height"}));
+    EXPECT_EQ(store.valueNames(kKeyPath), std::vector<std::string>{"DataFile"});
+    EXPECT_EQ(store.get(kKeyPath, "DataFile"), (RegValue{REG_SZ, text("old")}));
     EXPECT_EQ(store.openHandles(), 0);
+}
+
+TEST(SaveSettings, StoreRefusingEveryWriteNamesTheFirstValue) {
+    MemoryRegistryStore store;
+    store.refuseAllWrites();
+    try {
+        SaveSettings(TParamValues{}, store);
+        FAIL() << "no error";
+    } catch (const RegistryError& e) {
+        EXPECT_STREQ(e.what(), "Failed to set data for 'DataFile'");
+    }
+    EXPECT_TRUE(store.valueNames(kKeyPath).empty());
 }
 
 TEST(SaveSettings, WritesElevenValuesInTableOrder) {
