@@ -2,11 +2,12 @@
 // the checker, and the reader's ways of answering must agree: the scan for
 // one key, the one-pass index of a section, and the checker's counts.
 //
-// Inputs go up to 1 MiB (libFuzzer's default is 4 KiB, too small for values
-// past the 2047 cut or files of many keys), and an input whose first byte is
-// 0xFF is repeated up to 64 KiB (ten times the sample), so that cost that
-// grows faster than the file shows up as a timeout. Only that one byte
-// value, and no larger, so that the slow runs stay a small share.
+// Inputs go up to 1 MiB (fuzz_profile_reader.options; libFuzzer's default of
+// 4 KiB is too small for values past the 2047 cut or files of many keys),
+// and an input whose first byte is 0xFF is repeated up to 64 KiB (ten times
+// the sample), so that cost that grows faster than the file shows up as a
+// timeout. Only that one byte value, and no larger, so that the slow runs
+// stay a small share.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -14,7 +15,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -43,21 +43,6 @@ mnemora::IniSnapshot throughFile(const std::string& bytes) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    for (int i = 1; i < *argc; ++i) {
-        if (std::strncmp((*argv)[i], "-max_len=", 9) == 0) {
-            return 0;
-        }
-    }
-    static std::vector<char*> args(*argv, *argv + *argc);
-    static char maxLen[] = "-max_len=1048576";
-    args.insert(args.begin() + 1, maxLen);
-    args.push_back(nullptr);
-    *argc += 1;
-    *argv = args.data();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace mnemora;
