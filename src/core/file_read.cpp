@@ -83,7 +83,25 @@ FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxByte
             if (have >= maxBytes) {
                 break;
             }
+            // Nearly every file ends where fstat said: a small read finds
+            // that out before the buffer is grown (and copied) for nothing.
+            char probe[512];
+            const ssize_t got = ::read(file.fd.get(), probe, std::min(sizeof probe, maxBytes - have));
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got <= 0) {
+                if (got < 0) {
+                    result.status = ReadStatus::Failed;
+                    result.bytes.clear();
+                    return result;
+                }
+                break;
+            }
             result.bytes.resize(std::min(maxBytes, std::max<std::size_t>(have * 2, 65536)));
+            std::copy(probe, probe + got, result.bytes.begin() + static_cast<std::ptrdiff_t>(have));
+            have += static_cast<std::size_t>(got);
+            continue;
         }
         const ssize_t got = ::read(file.fd.get(), result.bytes.data() + have, result.bytes.size() - have);
         if (got < 0) {

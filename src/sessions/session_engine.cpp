@@ -34,8 +34,9 @@ void SessionEngine::ClickSession(const MenuItemData& item) {
     LoadPerceptions();
     if (FDiskList.size() < 2) {
         // With fewer than two names no new perception can ever be drawn.
+        const std::string why = refusalText();
         FIni.reset();
-        view_.informationBox("В файле данных должно быть не меньше двух восприятий.");
+        view_.informationBox(why);
         return;
     }
     FListNumber = item.Tag;
@@ -69,15 +70,37 @@ void SessionEngine::StartSession() {
 
 void SessionEngine::LoadPerceptions() {
     FDiskList.clear();
+    diskReadStatus_ = ReadStatus::Missing;
     if (!FIni) {
         return;
     }
+    // One read of the file answers every key, so that a long list of
+    // perceptions costs one pass over the file, not one per perception.
+    const IniSnapshot file = FIni->Read();
+    diskReadStatus_ = file.status();
+    const IniSection disk = file.section("Disk");
+    FDiskList.reserve(disk.size());
     for (int i = 0;; ++i) {
-        std::string name = FIni->ReadString("Disk", std::to_string(i), "");
-        if (name.empty()) {
+        std::optional<std::string> name = disk.value(std::to_string(i));
+        if (!name || name->empty()) {
             break;
         }
-        FDiskList.push_back(std::move(name));
+        FDiskList.push_back(std::move(*name));
+    }
+}
+
+std::string SessionEngine::refusalText() const {
+    const std::string path = FIni ? FIni->path() : std::string();
+    switch (diskReadStatus_) {
+        case ReadStatus::Ok:
+            return "В файле данных должно быть не меньше двух восприятий.";
+        case ReadStatus::TooLarge:
+            return "Файл данных " + path + " больше " + std::to_string(kMaxDataFileBytes >> 20) +
+                   " МиБ: Мнемора не читает таких файлов.";
+        default:
+            // It passed the file test a moment ago, yet cannot be read: no
+            // read right, or it was replaced by a folder, FIFO or device.
+            return "Не удалось прочитать файл данных " + path + ".";
     }
 }
 

@@ -84,6 +84,8 @@ public:
 
 private:
     std::string listSection() const;
+    // Why a list cannot begin when fewer than two perceptions were read.
+    std::string refusalText() const;
 
     SessionView& view_;
     SessionSettings& settings_;
@@ -98,6 +100,7 @@ private:
     std::int32_t FListHelpContext = 0;
     std::int32_t FRecallStage = 0;
     bool running_ = false;
+    ReadStatus diskReadStatus_ = ReadStatus::Missing;  // of the last LoadPerceptions
 };
 
 }  // namespace mnemora

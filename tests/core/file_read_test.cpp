@@ -47,6 +47,18 @@ TEST(ReadRegularFile, RefusesFoldersFifosAndDevicesWithoutBlocking) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 }
 
+// Files under /proc say they are empty and then give text: what fstat said is
+// only where reading starts, and the cap still holds.
+TEST(ReadRegularFile, ReadsPastTheSizeFstatGaveUpToTheCap) {
+    const FileBytes whole = readRegularFile("/proc/self/status", 1 << 20);
+    ASSERT_EQ(whole.status, ReadStatus::Ok);
+    EXPECT_TRUE(whole.bytes.starts_with("Name:"));
+    EXPECT_NE(whole.bytes.find("\nPid:"), std::string::npos);
+    const FileBytes cut = readRegularFile("/proc/self/status", 10);
+    ASSERT_EQ(cut.status, ReadStatus::Ok);
+    EXPECT_EQ(cut.bytes, whole.bytes.substr(0, 10));
+}
+
 TEST(ReadRegularFile, FollowsLinksToTheirEnd) {
     TempDir dir;
     writeBytes(dir / "target", "abc");

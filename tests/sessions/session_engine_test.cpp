@@ -3,11 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 
 #include "core/cp1251.h"
 #include "temp_dir.h"
+
+#include <sys/stat.h>
 
 namespace mnemora {
 namespace {
@@ -335,6 +338,54 @@ TEST_F(SessionTest, RefusalAfterAStoppedSessionShowsNothingOfAnySession) {
     // still belong to the list last begun.
     EXPECT_EQ(engine.listNumber(), 1);
     EXPECT_EQ(view.helpContext, 1100);
+}
+
+TEST_F(SessionTest, PerceptionsAreReadAfreshAtEveryListBegun) {
+    write(perceptionFile(3) + listSection(1, 3));
+    begin();
+    engine.EndSession();
+    write("[Disk]\r\n0=Новое\r\n1=Другое\r\n" + listSection(1, 3));
+    begin();
+    EXPECT_THAT(engine.perceptions(), ElementsAre("Новое", "Другое"));
+}
+
+TEST_F(SessionTest, Utf8DataFileShowsItsRussianText) {
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        write(mark + "[Disk]\r\n0=Зрение\r\n1=Слух\r\n[List1]\r\n0=Вспомните:\r\n1=Утро?\r\n");
+        begin();
+        EXPECT_EQ(view.header, "Вспомните:");
+        EXPECT_EQ(view.question, "Утро?");
+        EXPECT_EQ(view.perception, "Слух");
+        engine.EndSession();
+    }
+}
+
+// The file test passed, but by the time the list begins the path is no
+// longer a file that can be read: the list is refused at once, saying why.
+class UnreadableDataFileTest : public SessionTest {
+protected:
+    SessionEngine lenient{view, settings, random, [](const std::string&) { return true; }};
+};
+
+TEST_F(UnreadableDataFileTest, FifoOrFolderIsRefusedWithoutBlocking) {
+    ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+    const auto start = std::chrono::steady_clock::now();
+    lenient.ClickSession({1, 1100, "Список 1", "&Начать", "&Сессии"});
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_THAT(view.boxes, ElementsAre("Не удалось прочитать файл данных " + file() + "."));
+    EXPECT_FALSE(lenient.isRunning());
+    settings.path = dir.path().string();
+    view.boxes.clear();
+    lenient.ClickSession({1, 1100, "Список 1", "&Начать", "&Сессии"});
+    EXPECT_THAT(view.boxes, ElementsAre("Не удалось прочитать файл данных " + settings.path + "."));
+}
+
+TEST_F(UnreadableDataFileTest, FileOverTheCapIsRefusedByItsSize) {
+    write(perceptionFile(3) + listSection(1, 3));
+    std::filesystem::resize_file(file(), kMaxDataFileBytes + 1);
+    lenient.ClickSession({1, 1100, "Список 1", "&Начать", "&Сессии"});
+    EXPECT_THAT(view.boxes, ElementsAre("Файл данных " + file() + " больше 64 МиБ: Мнемора не читает таких файлов."));
+    EXPECT_FALSE(lenient.isRunning());
 }
 
 class MissingFileTest : public SessionTest {
