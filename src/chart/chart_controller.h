@@ -87,7 +87,7 @@ public:
     void setReportDir(std::string dir) { reportDir_ = std::move(dir); }
 
     void SetModified(bool modified);
-    bool IsModified() const { return corner_ != kCornerClean; }
+    [[nodiscard]] bool IsModified() const { return corner_ != kCornerClean; }
     void ResetChart();
     void UpdateCaption();
     bool QuerySave();
@@ -104,13 +104,13 @@ public:
     // For the note field's validator: only text a chart file can hold.
     static bool acceptsNoteText(std::string_view utf8);
 
-    const TToneChart& chart() const { return chart_; }
-    bool editable() const { return editable_; }
-    const std::string& fileName() const { return fileName_; }
-    const std::string& caption() const { return caption_; }
-    const std::string& dateText() const { return date_; }
-    const std::string& noteText() const { return note_; }
-    bool actionEnabled(ChartAction action) const {
+    [[nodiscard]] const TToneChart& chart() const { return chart_; }
+    [[nodiscard]] bool editable() const { return editable_; }
+    [[nodiscard]] const std::string& fileName() const { return fileName_; }
+    [[nodiscard]] const std::string& caption() const { return caption_; }
+    [[nodiscard]] const std::string& dateText() const { return date_; }
+    [[nodiscard]] const std::string& noteText() const { return note_; }
+    [[nodiscard]] bool actionEnabled(ChartAction action) const {
         return action == ChartAction::Save ? saveEnabled_ : saveAsEnabled_;
     }
 
@@ -119,7 +119,7 @@ private:
     void setNote(const std::string& text);
     void setActionsEnabled(bool enabled);
     void writeToCurrentFile();
-    ChartDialog dialog(std::string_view title, std::string_view filter) const;
+    [[nodiscard]] ChartDialog dialog(std::string_view title, std::string_view filter) const;
 
     ChartView& view_;
     Clock clock_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstddef>
 #include <optional>
 #include <sys/file.h>
 #include <unistd.h>
@@ -220,7 +221,7 @@ ChartTexts ReadChartFile(const std::filesystem::path& path, TToneChart& chart) {
     // The lines go into a copy, so that a read error halfway leaves the chart as it was.
     TToneChart replayed = chart;
     ChartScanner scanner([&](int n) { replayed.ToggleCell(n); });
-    std::vector<char> buffer(64 * 1024);
+    std::vector<char> buffer(std::size_t{64} * 1024);
     std::size_t total = 0;
     for (;;) {
         const ssize_t got = ::read(file.fd.get(), buffer.data(), buffer.size());

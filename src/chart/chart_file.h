@@ -18,7 +18,7 @@ namespace mnemora {
 class ChartFormatError : public Error {
 public:
     ChartFormatError() : Error("Ошибка. Файл неизвестного формата.") {}
-    const char* kind() const noexcept override { return "EChartFormat"; }
+    [[nodiscard]] const char* kind() const noexcept override { return "EChartFormat"; }
 };
 
 struct ChartTexts {
@@ -51,7 +51,7 @@ public:
     // byte ended the text, or a line named a panel that is not a cell).
     bool feed(std::string_view piece);
     // The file has ended; toggles have gone to the callback in file order.
-    bool formatError() const { return formatError_; }
+    [[nodiscard]] bool formatError() const { return formatError_; }
     ChartTexts finish();
 
 private:

@@ -16,8 +16,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
-#include <QValidator>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "common/look_qt.h"
 #include "common/message_boxes_qt.h"
@@ -108,7 +108,7 @@ TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, Q
 TFormEditTest::~TFormEditTest() = default;
 
 void TFormEditTest::createMenu(QMenuBar* bar) {
-    auto make = [this](const char* name, const char* caption, QKeySequence key, bool enabled, auto handler) {
+    auto make = [this](const char* name, const char* caption, const QKeySequence& key, bool enabled, auto handler) {
         auto* a = new QAction(QString::fromUtf8(caption), this);
         a->setObjectName(name);
         a->setShortcut(key);

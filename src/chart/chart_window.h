@@ -21,7 +21,7 @@ class ChartPanelLabel : public QLabel {
     Q_OBJECT
 public:
     ChartPanelLabel(const ChartPanel& panel, QWidget* parent) : QLabel(parent), panel_(panel) {}
-    const ChartPanel& panel() const { return panel_; }
+    [[nodiscard]] const ChartPanel& panel() const { return panel_; }
     bool reactsToClicks = false;
 
 signals:
@@ -44,9 +44,9 @@ public:
     ~TFormEditTest() override;
 
     ChartController& controller() { return *controller_; }
-    QAction* action(std::string_view name) const;
-    ChartPanelLabel* cellPanel(int n) const { return cells_.at(static_cast<std::size_t>(n)); }
-    ChartPanelLabel* headerPanel(int column) const { return headers_.at(static_cast<std::size_t>(column)); }
+    [[nodiscard]] QAction* action(std::string_view name) const;
+    [[nodiscard]] ChartPanelLabel* cellPanel(int n) const { return cells_.at(static_cast<std::size_t>(n)); }
+    [[nodiscard]] ChartPanelLabel* headerPanel(int column) const { return headers_.at(static_cast<std::size_t>(column)); }
     // Shows the window, brought to the front, without waiting.
     void showChart();
 

@@ -33,9 +33,9 @@ public:
     static constexpr int cellNumber(int row, int position) { return kPositions * row + position; }
     static constexpr bool isInputCell(int n) { return isValidCell(n) && positionOf(n) <= kInputPositions; }
 
-    bool marked(int n) const { return isValidCell(n) && marks_[static_cast<std::size_t>(n)]; }
-    Shade shade(int n) const { return isValidCell(n) ? shades_[static_cast<std::size_t>(n)] : Shade::Inactive; }
-    int markCount() const;
+    [[nodiscard]] bool marked(int n) const { return isValidCell(n) && marks_[static_cast<std::size_t>(n)]; }
+    [[nodiscard]] Shade shade(int n) const { return isValidCell(n) ? shades_[static_cast<std::size_t>(n)] : Shade::Inactive; }
+    [[nodiscard]] int markCount() const;
 
 private:
     // Index 0 is unused so that cell numbers index directly.
@@ -53,8 +53,8 @@ struct ToneColumn {
     int firstPosition;          // the upper half for a split column
     int lastPosition;           // equal to firstPosition unless split
     int helpContext;            // 5000 + 10 * number
-    bool isResult() const { return firstPosition > TToneChart::kInputPositions; }
-    bool isSplit() const { return lastPosition != firstPosition; }
+    [[nodiscard]] bool isResult() const { return firstPosition > TToneChart::kInputPositions; }
+    [[nodiscard]] bool isSplit() const { return lastPosition != firstPosition; }
 };
 
 extern const std::array<ToneRow, TToneChart::kRows> kToneRows;

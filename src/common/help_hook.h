@@ -21,7 +21,7 @@ class HelpPlatform {
 public:
     virtual ~HelpPlatform() = default;
     // Is a Shift key down in the input being handled?
-    virtual bool shiftDown() const = 0;
+    [[nodiscard]] virtual bool shiftDown() const = 0;
     // Modal box captioned with the application title, one OK button, no icon.
     virtual void plainMessage(const std::string& text) = 0;
     // Hands the request to the help viewer; its result is of no interest.

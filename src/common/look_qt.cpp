@@ -37,7 +37,7 @@ QColor toQColor(TColor color, const QPalette& palette) {
         default: return palette.color(QPalette::Window);
         }
     }
-    return QColor(redOf(color), greenOf(color), blueOf(color));
+    return {redOf(color), greenOf(color), blueOf(color)};
 }
 
 }  // namespace mnemora

@@ -12,28 +12,28 @@ namespace mnemora {
 class Error : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
-    virtual const char* kind() const noexcept { return "Exception"; }
+    [[nodiscard]] virtual const char* kind() const noexcept { return "Exception"; }
 };
 
 // "Cannot open file ...", "Cannot create file ...", "Stream write error".
 class FileError : public Error {
 public:
     using Error::Error;
-    const char* kind() const noexcept override { return "EFCreateError"; }
+    [[nodiscard]] const char* kind() const noexcept override { return "EFCreateError"; }
 };
 
 // "Invalid data type for '...'", "Failed to get data for '...'", ...
 class RegistryError : public Error {
 public:
     using Error::Error;
-    const char* kind() const noexcept override { return "ERegistryException"; }
+    [[nodiscard]] const char* kind() const noexcept override { return "ERegistryException"; }
 };
 
 // Text that has no place in an 8-bit Cyrillic file.
 class EncodingError : public Error {
 public:
     using Error::Error;
-    const char* kind() const noexcept override { return "EConvertError"; }
+    [[nodiscard]] const char* kind() const noexcept override { return "EConvertError"; }
 };
 
 // The error box adds a full stop when the last character sorts after ".".

@@ -26,7 +26,7 @@ public:
     UniqueFd& operator=(const UniqueFd&) = delete;
     ~UniqueFd() { reset(); }
 
-    int get() const { return fd_; }
+    [[nodiscard]] int get() const { return fd_; }
     explicit operator bool() const { return fd_ >= 0; }
     int release() {
         const int fd = fd_;

@@ -34,7 +34,7 @@ struct TFont {
     TColor Color = clWindowText;
     TFontStyles Style;
 
-    int Size() const { return -MulDiv(Height, 72, PixelsPerInch); }
+    [[nodiscard]] int Size() const { return -MulDiv(Height, 72, PixelsPerInch); }
     void SetSize(int points) { Height = -MulDiv(points, PixelsPerInch, 72); }
     // Keeps at most 31 characters (code points) of the face name.
     void SetName(std::string_view name);

@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <string>
 #include <sys/file.h>
 #include <sys/stat.h>

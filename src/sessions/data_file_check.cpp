@@ -67,13 +67,13 @@ NumberName classifyNumber(std::string_view s) {
     }
     std::vector<std::string> reasons;
     if (sign != 0) {
-        reasons.push_back("без знака");
+        reasons.emplace_back("без знака");
     }
     if (digits.size() > 1 && digits.front() == '0') {
-        reasons.push_back("без нулей впереди");
+        reasons.emplace_back("без нулей впереди");
     }
     if (blanks) {
-        reasons.push_back("без пробелов");
+        reasons.emplace_back("без пробелов");
     }
     r.kind = NumberName::Kind::NeverRead;
     r.why = "номер пишется";
@@ -216,8 +216,8 @@ private:
         report_.findings.push_back({level, line, std::move(text)});
     }
 
-    std::string u(std::string_view inFile) const { return file_.toUtf8(inFile); }
-    std::string sectionName(const Section& s) const { return "[" + excerpt(u(s.name)) + "]"; }
+    [[nodiscard]] std::string u(std::string_view inFile) const { return file_.toUtf8(inFile); }
+    [[nodiscard]] std::string sectionName(const Section& s) const { return "[" + excerpt(u(s.name)) + "]"; }
 
     void checkEncoding() {
         switch (enc_) {

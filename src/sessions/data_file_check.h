@@ -31,10 +31,10 @@ struct DataFileReport {
     std::uint64_t perceptions = 0;
     std::array<std::uint64_t, 31> questions{};  // by list number; [0] unused
 
-    std::size_t count(FindingLevel level) const;
+    [[nodiscard]] std::size_t count(FindingLevel level) const;
     // 0: nothing would surprise the author; 1: warnings; 2: the file cannot be
     // used (missing, unreadable, or with fewer than two perceptions).
-    int exitStatus() const;
+    [[nodiscard]] int exitStatus() const;
 };
 
 DataFileReport checkDataFile(const std::string& path);

@@ -1,6 +1,7 @@
 #include "sessions/ini_file.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -130,7 +131,7 @@ constexpr std::array<std::uint64_t, 256> kUtf8Rows = [] {
     std::array<std::uint64_t, 256> rows{};
     for (int b = 0; b < 256; ++b) {
         for (int state = 0; state < kStates; ++state) {
-            rows[static_cast<std::size_t>(b)] |= std::uint64_t{utf8Next(state, b) * 6u} << (state * 6);
+            rows[static_cast<std::size_t>(b)] |= (std::uint64_t{utf8Next(state, b)} * 6U) << (state * 6);
         }
     }
     return rows;
@@ -156,11 +157,11 @@ bool isValidUtf8(std::string_view s, bool* hasMultiByte) {
         for (std::size_t k = 0; k < 16; ++k) {
             state = kUtf8Rows[p[i + k]] >> (state & 63);
         }
-        if ((state & 63) == kReject * 6) {
+        if ((state & 63) == std::uint64_t{kReject} * 6U) {
             break;
         }
     }
-    for (; i < n && (state & 63) != kReject * 6; ++i) {
+    for (; i < n && (state & 63) != std::uint64_t{kReject} * 6U; ++i) {
         high |= p[i];
         state = kUtf8Rows[p[i]] >> (state & 63);
     }
@@ -524,7 +525,7 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view iden
         }
         return trimDefault(defaultValue);
     } catch (...) {
-        return std::string();
+        return {};
     }
 }
 

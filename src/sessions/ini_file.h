@@ -97,22 +97,22 @@ public:
     // Reads only a regular file of at most kMaxDataFileBytes, without blocking.
     static IniSnapshot readFile(const std::string& path);
 
-    ReadStatus status() const { return status_; }
-    DataEncoding encoding() const { return encoding_; }
+    [[nodiscard]] ReadStatus status() const { return status_; }
+    [[nodiscard]] DataEncoding encoding() const { return encoding_; }
     // The text after any byte-order mark.
-    std::string_view text() const;
+    [[nodiscard]] std::string_view text() const;
 
     // UTF-8 names in, the UTF-8 value out; nothing when the file, the section
     // or the key is missing.
-    std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    [[nodiscard]] std::optional<std::string> value(std::string_view section, std::string_view key) const;
     // Every key of the first section of that name, gathered in one pass.
-    IniSection section(std::string_view name) const;
+    [[nodiscard]] IniSection section(std::string_view name) const;
 
     // Text of the file's encoding as UTF-8; in a UTF-8 file, bytes that are
     // not UTF-8 become U+FFFD.
-    std::string toUtf8(std::string_view inFile) const;
+    [[nodiscard]] std::string toUtf8(std::string_view inFile) const;
     // A UTF-8 name in the file's encoding, or nothing when it has no form there.
-    std::optional<std::string> fromUtf8(std::string_view utf8) const;
+    [[nodiscard]] std::optional<std::string> fromUtf8(std::string_view utf8) const;
 
 private:
     ReadStatus status_ = ReadStatus::Missing;
@@ -150,13 +150,13 @@ public:
 
     // UTF-8 in and out. Never throws: a missing file, section or key gives
     // the default with its trailing spaces removed.
-    std::string ReadString(std::string_view section, std::string_view ident,
+    [[nodiscard]] std::string ReadString(std::string_view section, std::string_view ident,
                            std::string_view defaultValue) const;
 
     // One read of the file for an operation that asks for many keys at once.
-    IniSnapshot Read() const { return IniSnapshot::readFile(path_); }
+    [[nodiscard]] IniSnapshot Read() const { return IniSnapshot::readFile(path_); }
 
-    const std::string& path() const { return path_; }
+    [[nodiscard]] const std::string& path() const { return path_; }
 
 private:
     std::string path_;

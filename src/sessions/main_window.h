@@ -27,7 +27,7 @@ class MnemonicLabel : public QLabel {
 public:
     explicit MnemonicLabel(QWidget* parent = nullptr) : QLabel(parent) { setTextFormat(Qt::RichText); }
     void setCaption(const std::string& caption);
-    const std::string& caption() const { return caption_; }
+    [[nodiscard]] const std::string& caption() const { return caption_; }
 
 signals:
     void clicked();
@@ -46,7 +46,7 @@ QString mnemonicHtml(const std::string& caption);
 class BandSplitter : public QWidget {
 public:
     BandSplitter(QWidget* band, QWidget* questionArea, int minimum, bool bandAbove, QWidget* parent);
-    int minimum() const { return minimum_; }
+    [[nodiscard]] int minimum() const { return minimum_; }
     // What a drag to the given band height leaves the band with.
     void dragBandTo(int requested);
 
@@ -71,9 +71,9 @@ public:
     ~TForm1() override;
 
     SessionEngine& engine() { return *engine_; }
-    QMenu* trayPopup() const { return TrayPopup; }
-    QAction* action(ActionId id) const { return actions_[static_cast<std::size_t>(id)]; }
-    QAction* menuItem(std::string_view name) const;
+    [[nodiscard]] QMenu* trayPopup() const { return TrayPopup; }
+    [[nodiscard]] QAction* action(ActionId id) const { return actions_[static_cast<std::size_t>(id)]; }
+    [[nodiscard]] QAction* menuItem(std::string_view name) const;
 
     // Set by the start-up code: what the other windows and the shell do.
     std::function<void()> onParams, onAbout, onEditTest;
@@ -88,7 +88,7 @@ public:
     // SessionView
     void setHeaderText(const std::string& text) override;
     void setQuestionText(const std::string& text) override;
-    std::string questionText() const override;
+    [[nodiscard]] std::string questionText() const override;
     void setPerceptionText(const std::string& text) override;
     void setWindowCaption(const std::string& text) override;
     void setWindowHelpContext(int context) override;

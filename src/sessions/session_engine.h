@@ -28,7 +28,7 @@ public:
     virtual ~SessionView() = default;
     virtual void setHeaderText(const std::string& text) = 0;
     virtual void setQuestionText(const std::string& text) = 0;
-    virtual std::string questionText() const = 0;
+    [[nodiscard]] virtual std::string questionText() const = 0;
     virtual void setPerceptionText(const std::string& text) = 0;
     virtual void setWindowCaption(const std::string& text) = 0;
     virtual void setWindowHelpContext(int context) = 0;
@@ -49,7 +49,7 @@ public:
 class SessionSettings {
 public:
     virtual ~SessionSettings() = default;
-    virtual std::string dataFile() const = 0;
+    [[nodiscard]] virtual std::string dataFile() const = 0;
     virtual void setDefaultPaths() = 0;
     virtual void saveSettings() = 0;  // may throw mnemora::Error
 };
@@ -72,20 +72,20 @@ public:
     void EndSession();
     static bool IsPathCaption(std::string_view caption);
 
-    std::int32_t perceptionIndex() const { return FPerceptionIndex; }
-    std::int32_t questionIndex() const { return FQuestionIndex; }
-    std::int32_t listNumber() const { return FListNumber; }
-    std::int32_t listHelpContext() const { return FListHelpContext; }
-    std::int32_t recallStage() const { return FRecallStage; }
-    bool hasReader() const { return FIni != nullptr; }
-    const std::vector<std::string>& perceptions() const { return FDiskList; }
-    std::int32_t PerceptionHelpContext() const { return 4000 + 10 * FPerceptionIndex; }
-    bool isRunning() const { return running_; }
+    [[nodiscard]] std::int32_t perceptionIndex() const { return FPerceptionIndex; }
+    [[nodiscard]] std::int32_t questionIndex() const { return FQuestionIndex; }
+    [[nodiscard]] std::int32_t listNumber() const { return FListNumber; }
+    [[nodiscard]] std::int32_t listHelpContext() const { return FListHelpContext; }
+    [[nodiscard]] std::int32_t recallStage() const { return FRecallStage; }
+    [[nodiscard]] bool hasReader() const { return FIni != nullptr; }
+    [[nodiscard]] const std::vector<std::string>& perceptions() const { return FDiskList; }
+    [[nodiscard]] std::int32_t PerceptionHelpContext() const { return 4000 + 10 * FPerceptionIndex; }
+    [[nodiscard]] bool isRunning() const { return running_; }
 
 private:
-    std::string listSection() const;
+    [[nodiscard]] std::string listSection() const;
     // Why a list cannot begin when fewer than two perceptions were read.
-    std::string refusalText() const;
+    [[nodiscard]] std::string refusalText() const;
 
     SessionView& view_;
     SessionSettings& settings_;

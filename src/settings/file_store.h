@@ -77,7 +77,7 @@ public:
     std::optional<std::size_t> setValues(KeyHandle key, const std::vector<NamedValue>& values) override;
     void close(KeyHandle key) override;
 
-    const std::filesystem::path& file() const { return file_; }
+    [[nodiscard]] const std::filesystem::path& file() const { return file_; }
 
     // Told each time a damaged file is found, before the key opens.
     std::function<void(const DamagedStore&)> onDamaged;

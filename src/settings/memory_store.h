@@ -30,11 +30,11 @@ public:
 
     // Direct access for setting up and checking a store.
     void put(std::string_view path, std::string_view name, std::uint32_t rawType, std::string_view bytes);
-    std::optional<RegValue> get(std::string_view path, std::string_view name) const;
-    bool keyExists(std::string_view path) const;
-    std::vector<std::string> valueNames(std::string_view path) const;
-    int writeAttempts() const { return writes_; }
-    int openHandles() const { return static_cast<int>(handles_.size()); }
+    [[nodiscard]] std::optional<RegValue> get(std::string_view path, std::string_view name) const;
+    [[nodiscard]] bool keyExists(std::string_view path) const;
+    [[nodiscard]] std::vector<std::string> valueNames(std::string_view path) const;
+    [[nodiscard]] int writeAttempts() const { return writes_; }
+    [[nodiscard]] int openHandles() const { return static_cast<int>(handles_.size()); }
 
 private:
     struct Value {
@@ -46,7 +46,7 @@ private:
         std::vector<Value> values;
     };
     Key* findKey(std::string_view path);
-    const Key* findKey(std::string_view path) const;
+    [[nodiscard]] const Key* findKey(std::string_view path) const;
     Key& keyOf(std::string_view path);
     // Counts one write and tells whether the switches refuse it.
     bool refuses(std::string_view name);

@@ -32,7 +32,7 @@ struct RegValue {
     std::uint32_t rawType = REG_BINARY;
     std::string bytes;
 
-    ValueType type() const { return valueTypeOf(rawType); }
+    [[nodiscard]] ValueType type() const { return valueTypeOf(rawType); }
     friend bool operator==(const RegValue&, const RegValue&) = default;
 };
 
@@ -91,8 +91,8 @@ public:
     void EndUpdate();
     void CloseKey();
 
-    bool HasOpenKey() const { return key_.has_value(); }
-    const std::string& CurrentPath() const { return currentPath_; }
+    [[nodiscard]] bool HasOpenKey() const { return key_.has_value(); }
+    [[nodiscard]] const std::string& CurrentPath() const { return currentPath_; }
 
 private:
     void write(std::string_view name, std::uint32_t rawType, std::string_view bytes);

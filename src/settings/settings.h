@@ -10,15 +10,15 @@
 
 namespace mnemora {
 
-inline constexpr std::string_view kSettingsKey = "\\Software\\Vantero\\Mnemora\\1.01";
+inline constexpr std::string_view kSettingsKey = R"(\Software\Vantero\Mnemora\1.01)";
 
 // What the settings need to know about the machine they run on.
 class SettingsEnvironment {
 public:
     virtual ~SettingsEnvironment() = default;
     // Asked each time a default path is built.
-    virtual std::string currentDirectory() const = 0;
-    virtual int pixelsPerInch() const = 0;
+    [[nodiscard]] virtual std::string currentDirectory() const = 0;
+    [[nodiscard]] virtual int pixelsPerInch() const = 0;
 };
 
 // The process's own working directory; the pixels per inch come from the
@@ -26,8 +26,8 @@ public:
 class ProcessEnvironment : public SettingsEnvironment {
 public:
     explicit ProcessEnvironment(int pixelsPerInch) : ppi_(pixelsPerInch) {}
-    std::string currentDirectory() const override;
-    int pixelsPerInch() const override { return ppi_; }
+    [[nodiscard]] std::string currentDirectory() const override;
+    [[nodiscard]] int pixelsPerInch() const override { return ppi_; }
 
 private:
     int ppi_;

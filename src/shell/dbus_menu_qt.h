@@ -77,7 +77,7 @@ public:
     // A "clicked" event chooses the item, after the call has returned, as a
     // choice in the program's own menu does. Other events change nothing.
     bool handleEvent(int id, const QString& eventId);
-    uint revision() const { return revision_; }
+    [[nodiscard]] uint revision() const { return revision_; }
     // The number the host knows an item by; -1 for one that is not in the menu.
     int idOf(const QAction* item);
 
@@ -85,7 +85,7 @@ signals:
     void layoutUpdated(uint revision, int parent);
 
 private:
-    QAction* actionFor(int id) const;
+    [[nodiscard]] QAction* actionFor(int id) const;
     void watch(QMenu& menu);
 
     QMenu& root_;
@@ -107,10 +107,10 @@ class DBusMenuAdaptor : public QDBusAbstractAdaptor {
 public:
     explicit DBusMenuAdaptor(DBusMenuExporter* exporter);
 
-    uint version() const { return 3; }
-    QString textDirection() const { return QStringLiteral("ltr"); }
-    QString status() const { return QStringLiteral("normal"); }
-    QStringList iconThemePath() const { return {}; }
+    [[nodiscard]] uint version() const { return 3; }
+    [[nodiscard]] QString textDirection() const { return QStringLiteral("ltr"); }
+    [[nodiscard]] QString status() const { return QStringLiteral("normal"); }
+    [[nodiscard]] QStringList iconThemePath() const { return {}; }
 
 public slots:
     uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,

@@ -12,7 +12,7 @@ class LiveSessionSettings : public SessionSettings {
 public:
     LiveSessionSettings(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env)
         : values_(values), store_(store), env_(env) {}
-    std::string dataFile() const override { return values_.DataFile; }
+    [[nodiscard]] std::string dataFile() const override { return values_.DataFile; }
     void setDefaultPaths() override { SetDefaultPaths(values_, env_); }
     void saveSettings() override { SaveSettings(values_, store_); }
 

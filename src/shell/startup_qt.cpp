@@ -1,5 +1,7 @@
 #include "shell/startup_qt.h"
 
+#include <cmath>
+
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
@@ -25,7 +27,7 @@ namespace {
 
 int screenPixelsPerInch() {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? static_cast<int>(screen->logicalDotsPerInchY() + 0.5) : 96;
+    return screen != nullptr ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 96;
 }
 
 }  // namespace

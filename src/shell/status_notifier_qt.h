@@ -64,13 +64,13 @@ public:
     bool show(const QString& tip, const QIcon& icon, DBusMenuExporter* menu);
     // Takes the item off the bus; the watcher forgets it.
     void hide();
-    bool isShown() const { return shown_; }
-    QString serviceName() const { return service_; }
+    [[nodiscard]] bool isShown() const { return shown_; }
+    [[nodiscard]] QString serviceName() const { return service_; }
 
-    QString title() const;
-    SniToolTip toolTip() const;
-    SniPixmaps iconPixmap() const { return pixmaps_; }
-    QDBusObjectPath menuPath() const;
+    [[nodiscard]] QString title() const;
+    [[nodiscard]] SniToolTip toolTip() const;
+    [[nodiscard]] SniPixmaps iconPixmap() const { return pixmaps_; }
+    [[nodiscard]] QDBusObjectPath menuPath() const;
 
 signals:
     // What the host reports, with its screen point in physical pixels.
@@ -121,17 +121,17 @@ class StatusNotifierItemAdaptor : public QDBusAbstractAdaptor {
 public:
     explicit StatusNotifierItemAdaptor(StatusNotifierItem* item);
 
-    QString category() const { return QStringLiteral("ApplicationStatus"); }
-    QString id() const { return QStringLiteral("mnemora"); }
-    QString title() const { return item_->title(); }
-    QString status() const { return QStringLiteral("Active"); }
-    int windowId() const { return 0; }
-    QString emptyText() const { return {}; }
-    QDBusObjectPath menu() const { return item_->menuPath(); }
-    bool itemIsMenu() const { return false; }
-    mnemora::SniPixmaps iconPixmap() const { return item_->iconPixmap(); }
-    mnemora::SniPixmaps noPixmaps() const { return {}; }
-    mnemora::SniToolTip toolTip() const { return item_->toolTip(); }
+    [[nodiscard]] QString category() const { return QStringLiteral("ApplicationStatus"); }
+    [[nodiscard]] QString id() const { return QStringLiteral("mnemora"); }
+    [[nodiscard]] QString title() const { return item_->title(); }
+    [[nodiscard]] QString status() const { return QStringLiteral("Active"); }
+    [[nodiscard]] int windowId() const { return 0; }
+    [[nodiscard]] QString emptyText() const { return {}; }
+    [[nodiscard]] QDBusObjectPath menu() const { return item_->menuPath(); }
+    [[nodiscard]] bool itemIsMenu() const { return false; }
+    [[nodiscard]] mnemora::SniPixmaps iconPixmap() const { return item_->iconPixmap(); }
+    [[nodiscard]] mnemora::SniPixmaps noPixmaps() const { return {}; }
+    [[nodiscard]] mnemora::SniToolTip toolTip() const { return item_->toolTip(); }
 
 public slots:
     void Activate(int x, int y);

@@ -36,15 +36,15 @@ public:
     virtual ~TrayShell() = default;
     // NIM_ADD or NIM_DELETE with the record; false when the desktop refuses.
     virtual bool notifyIcon(std::uint32_t message, const IconData& data) = 0;
-    virtual ScreenPoint cursorPos() const = 0;
+    [[nodiscard]] virtual ScreenPoint cursorPos() const = 0;
     virtual void setForegroundApplicationWindow() = 0;
     virtual void setForegroundMainWindow() = 0;
     // Removes the task-bar button.
     virtual void hideApplicationWindow() = 0;
     virtual std::uint32_t mainWindowHandle() = 0;
-    virtual std::uint32_t applicationIconHandle() const = 0;
-    virtual std::uint32_t loadStandardIcon(std::uint32_t id) const = 0;
-    virtual std::string mainWindowCaption() const = 0;
+    [[nodiscard]] virtual std::uint32_t applicationIconHandle() const = 0;
+    [[nodiscard]] virtual std::uint32_t loadStandardIcon(std::uint32_t id) const = 0;
+    [[nodiscard]] virtual std::string mainWindowCaption() const = 0;
     virtual void processMessages() = 0;
     // Shows the tray menu with its top-left corner at the point; returns
     // when it has closed.
@@ -64,7 +64,7 @@ public:
     void setTrayEnabled() { FTrayEnabled = true; }
 
     void FillTrayIconData();
-    std::uint32_t TrayIconHandle() const;
+    [[nodiscard]] std::uint32_t TrayIconHandle() const;
     void AddTrayIcon();
     void RemoveTrayIcon();
     void WMTrayNotify(std::uint32_t mouseMessage);
@@ -76,9 +76,9 @@ public:
     // and the main window comes back on screen, where the user can reach it.
     void TrayIconLost();
 
-    bool trayEnabled() const { return FTrayEnabled; }
-    bool trayIconShown() const { return FTrayIconShown; }
-    const IconData& iconData() const { return FIconData; }
+    [[nodiscard]] bool trayEnabled() const { return FTrayEnabled; }
+    [[nodiscard]] bool trayIconShown() const { return FTrayIconShown; }
+    [[nodiscard]] const IconData& iconData() const { return FIconData; }
 
 private:
     TrayShell& shell_;
@@ -105,7 +105,7 @@ public:
 
     void Minimize();
     void Restore();
-    bool minimized() const { return minimized_; }
+    [[nodiscard]] bool minimized() const { return minimized_; }
 
 private:
     bool minimized_ = false;
