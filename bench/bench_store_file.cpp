@@ -15,6 +15,7 @@
 #include "ratio_reporter.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
+#include "settings_fakes.h"
 
 namespace {
 
@@ -73,18 +74,6 @@ std::filesystem::path fileFor(const char* kind, int n) {
     return path;
 }
 
-class Environment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/cwd"; }
-    int pixelsPerInch() const override { return 96; }
-};
-
-class Target : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override {}
-    void setTrayEnabled() override {}
-};
-
 void floorRead(benchmark::State& state, const char* kind) {
     const auto path = fileFor(kind, static_cast<int>(state.range(0)));
     for (auto _ : state) {
@@ -98,8 +87,8 @@ void load(benchmark::State& state, const char* kind) {
     for (auto _ : state) {
         FileRegistryStore store(path);
         TParamValues values;
-        Target target;
-        LoadSettings(values, store, Environment(), target);
+        test::RecordingTarget target;
+        LoadSettings(values, store, test::FixedEnvironment(), target);
         benchmark::DoNotOptimize(values);
     }
 }

@@ -13,22 +13,11 @@
 #include "core/error.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
+#include "settings_fakes.h"
 
 namespace {
 
 using namespace mnemora;
-
-class Environment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/cwd"; }
-    int pixelsPerInch() const override { return 96; }
-};
-
-class Target : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override {}
-    void setTrayEnabled() override {}
-};
 
 std::string oneLine(std::string text) {
     for (char& c : text) {
@@ -44,9 +33,9 @@ std::string loadStore(const char* path) {
     std::string said;
     store.onDamaged = [&](const DamagedStore& d) { said = "message: " + oneLine(damagedStoreMessage(d)) + "; "; };
     TParamValues values;
-    Target target;
+    test::RecordingTarget target;
     try {
-        LoadSettings(values, store, Environment(), target);
+        LoadSettings(values, store, test::FixedEnvironment(), target);
     } catch (const Error& e) {
         return said + "fatal box: " + e.what();
     }

@@ -15,6 +15,7 @@
 #include "core/file_read.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
+#include "settings_fakes.h"
 
 namespace {
 
@@ -50,18 +51,6 @@ TToneChart chartGeneration(int g) {
     return chart;
 }
 
-class Environment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/cwd"; }
-    int pixelsPerInch() const override { return 96; }
-};
-
-class Target : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override {}
-    void setTrayEnabled() override {}
-};
-
 std::string checkStore(const std::filesystem::path& path) {
     const FileBytes bytes = readRegularFile(path, kStoreMaxBytes);
     if (bytes.status == ReadStatus::Missing) {
@@ -72,9 +61,9 @@ std::string checkStore(const std::filesystem::path& path) {
     }
     FileRegistryStore store(path);
     TParamValues v;
-    Target target;
+    test::RecordingTarget target;
     try {
-        LoadSettings(v, store, Environment(), target);
+        LoadSettings(v, store, test::FixedEnvironment(), target);
     } catch (...) {
         return "partial";
     }

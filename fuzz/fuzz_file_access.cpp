@@ -19,6 +19,7 @@
 #include "core/file_read.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
+#include "settings_fakes.h"
 
 namespace {
 
@@ -52,18 +53,6 @@ std::string readFile(const std::filesystem::path& path) {
     return got.bytes;
 }
 
-class Environment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/cwd"; }
-    int pixelsPerInch() const override { return 96; }
-};
-
-class Target : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override {}
-    void setTrayEnabled() override {}
-};
-
 void checkStore(const std::filesystem::path& dir, const std::string& bytes) {
     const std::filesystem::path file = dir / "Mnemora.reg";
     writeFile(file, bytes);
@@ -76,10 +65,10 @@ void checkStore(const std::filesystem::path& dir, const std::string& bytes) {
         damaged = d;
     };
     TParamValues values;
-    Target target;
+    test::RecordingTarget target;
     bool loaded = true;
     try {
-        LoadSettings(values, store, Environment(), target);
+        LoadSettings(values, store, test::FixedEnvironment(), target);
     } catch (const RegistryError&) {
         loaded = false;  // a value of the wrong type: the fatal box, as before
     }
@@ -99,7 +88,7 @@ void checkStore(const std::filesystem::path& dir, const std::string& bytes) {
     values.DataFile = "/saved";
     SaveSettings(values, store);  // throws only if the file cannot be written
     TParamValues again;
-    LoadSettings(again, store, Environment(), target);
+    LoadSettings(again, store, test::FixedEnvironment(), target);
     // The height may settle on one that a point size gives (fuzz_settings_load
     // checks that); everything else comes back as it was.
     again.Font.Height = values.Font.Height;

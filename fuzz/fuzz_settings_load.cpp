@@ -11,6 +11,7 @@
 #include "settings/file_store.h"
 #include "settings/memory_store.h"
 #include "settings/settings.h"
+#include "settings_fakes.h"
 
 namespace {
 
@@ -19,19 +20,6 @@ using namespace mnemora;
 constexpr std::string_view kKey = "Software\\Vantero\\Mnemora\\1.01";
 constexpr std::string_view kNames[] = {"DataFile", "ReportDir", "Font_Charset", "Font_Color", "Font_Height", "Font_Name",
                                        "Font_Size", "Font_Style", "Color",      "Start",      "Click"};
-
-class Environment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/cwd"; }
-    int pixelsPerInch() const override { return 96; }
-};
-
-class Target : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override { ++applied; }
-    void setTrayEnabled() override {}
-    int applied = 0;
-};
 
 bool expectedFailure(std::string_view text) {
     for (std::string_view name : kNames) {
@@ -46,9 +34,9 @@ bool expectedFailure(std::string_view text) {
 
 // Loads into a record that holds what a fresh run holds; false when loading failed.
 bool load(RegistryBackend& store, TParamValues& values) {
-    Target target;
+    test::RecordingTarget target;
     try {
-        LoadSettings(values, store, Environment(), target);
+        LoadSettings(values, store, test::FixedEnvironment(), target);
     } catch (const RegistryError& e) {
         if (!expectedFailure(e.what()) || target.applied != 0) {
             std::abort();

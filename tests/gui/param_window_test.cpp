@@ -16,21 +16,10 @@
 #include "gui_support.h"
 #include "sessions/main_window.h"
 #include "settings/memory_store.h"
+#include "settings_fakes.h"
 
 namespace mnemora {
 namespace {
-
-class FixedEnvironment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/home/anna"; }
-    int pixelsPerInch() const override { return 96; }
-};
-
-class NoTarget : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override {}
-    void setTrayEnabled() override {}
-};
 
 class ParamWindowTest : public ::testing::Test {
 protected:
@@ -70,7 +59,7 @@ protected:
     // What a later run would load from the store.
     TParamValues reloaded() {
         TParamValues fresh;
-        NoTarget target;
+        test::RecordingTarget target;
         LoadSettings(fresh, store, env, target);
         return fresh;
     }
@@ -80,7 +69,7 @@ protected:
     test::RecordingBoxes boxes;
     test::RecordingHelp helpPlatform;
     TMyHLPObject help{helpPlatform};
-    FixedEnvironment env;
+    test::FixedEnvironment env{"/home/anna"};
     MemoryRegistryStore store;
     TParamValues values;
     TFormParam form{values, store, env, help};

@@ -12,21 +12,10 @@
 #include "settings/settings.h"
 #include "shell/about_window.h"
 #include "shell/start_window.h"
+#include "settings_fakes.h"
 
 namespace mnemora {
 namespace {
-
-class NoTarget : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont&, TColor) override {}
-    void setTrayEnabled() override {}
-};
-
-class FixedEnvironment : public SettingsEnvironment {
-public:
-    std::string currentDirectory() const override { return "/home/anna"; }
-    int pixelsPerInch() const override { return 96; }
-};
 
 class StartWindowTest : public ::testing::Test {
 protected:
@@ -48,8 +37,8 @@ protected:
     std::vector<std::string> storedNames() const { return store.valueNames(kSettingsKey.substr(1)); }
     TParamValues reloaded() {
         TParamValues fresh;
-        NoTarget target;
-        FixedEnvironment env;
+        test::RecordingTarget target;
+        test::FixedEnvironment env{"/home/anna"};
         LoadSettings(fresh, store, env, target);
         return fresh;
     }

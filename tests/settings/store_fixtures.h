@@ -9,6 +9,7 @@
 #include "settings/file_store.h"
 #include "settings/memory_store.h"
 #include "settings/settings.h"
+#include "settings_fakes.h"
 #include "temp_dir.h"
 
 namespace mnemora::test {
@@ -58,32 +59,6 @@ struct FileStoreMaker {
     std::unique_ptr<RegistryBackend> make(const TempDir& dir) {
         return std::make_unique<FileRegistryStore>(dir / "config" / "Vantero" / "Mnemora.reg");
     }
-};
-
-class FixedEnvironment : public SettingsEnvironment {
-public:
-    explicit FixedEnvironment(std::string dir, int ppi = 96) : dir_(std::move(dir)), ppi_(ppi) {}
-    std::string currentDirectory() const override { return dir_; }
-    int pixelsPerInch() const override { return ppi_; }
-
-private:
-    std::string dir_;
-    int ppi_;
-};
-
-class RecordingTarget : public AppearanceTarget {
-public:
-    void applyQuestionAppearance(const TFont& f, TColor background) override {
-        font = f;
-        color = background;
-        ++applied;
-    }
-    void setTrayEnabled() override { trayEnabled = true; }
-
-    TFont font;
-    TColor color = 0;
-    int applied = 0;
-    bool trayEnabled = false;
 };
 
 // One fresh store of each kind per test, so that the typed suites run the
