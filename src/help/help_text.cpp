@@ -65,15 +65,54 @@ std::string attribute(std::string_view tag, std::string_view name) {
     return {};
 }
 
-std::string decodeEntities(std::string text) {
-    static const std::pair<std::string_view, std::string_view> kEntities[] = {
-        {"&amp;", "&"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}};
-    for (const auto& [from, to] : kEntities) {
-        for (std::size_t p = 0; (p = text.find(from, p)) != std::string::npos; p += to.size()) {
-            text.replace(p, from.size(), to);
-        }
+// Cuts UTF-8 text to at most `limit` bytes without splitting a character.
+void cutUtf8(std::string& text, std::size_t limit) {
+    if (text.size() <= limit) {
+        return;
     }
-    return text;
+    std::size_t end = limit;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) {
+        --end;
+    }
+    text.resize(end);
+}
+
+// The tag's name in lower case ("ul", "/ul", "object"), at most 16 characters.
+std::string tagName(std::string_view tag) {
+    std::string name;
+    for (std::size_t i = 0; i < tag.size() && name.size() < 16; ++i) {
+        const auto c = static_cast<unsigned char>(tag[i]);
+        if (!(std::isalnum(c) || (i == 0 && c == '/') || c == '!' || c == '-')) {
+            break;
+        }
+        name.push_back(static_cast<char>(std::tolower(c)));
+    }
+    return name;
+}
+
+// Calls visit(tag text between "<" and ">") for each tag, in order; a comment
+// is skipped whole. Stops when visit returns false or a tag is not closed.
+template <typename Visit>
+void forEachTag(std::string_view text, Visit visit) {
+    std::size_t pos = 0;
+    while ((pos = text.find('<', pos)) != std::string_view::npos) {
+        if (text.substr(pos, 4) == "<!--") {
+            const std::size_t close = text.find("-->", pos + 4);
+            if (close == std::string_view::npos) {
+                return;
+            }
+            pos = close + 3;
+            continue;
+        }
+        const std::size_t end = text.find('>', pos);
+        if (end == std::string_view::npos) {
+            return;
+        }
+        if (!visit(text.substr(pos + 1, end - pos - 1))) {
+            return;
+        }
+        pos = end + 1;
+    }
 }
 
 }  // namespace
@@ -111,54 +150,159 @@ std::string decodeHelpText(std::string_view bytes) {
     return cp1251ToUtf8(bytes);
 }
 
-std::vector<ContentsNode> parseContents(std::string_view hhc) {
-    const std::string text = decodeHelpText(hhc);
-    std::vector<ContentsNode> roots;
-    // The list each new entry goes into: the roots, or the children of the
-    // entry an inner <UL> opened under.
-    std::vector<std::vector<ContentsNode>*> lists{&roots};
-    bool inObject = false;
-    ContentsNode current;
+std::string decodeEntities(std::string_view text) {
+    static const std::pair<std::string_view, std::string_view> kNamed[] = {
+        {"amp", "&"}, {"lt", "<"}, {"gt", ">"}, {"quot", "\""}, {"apos", "'"}, {"nbsp", "\u00A0"}};
+    std::string out;
+    out.reserve(text.size());
     std::size_t pos = 0;
-    int depth = 0;
-    while ((pos = text.find('<', pos)) != std::string::npos) {
-        const std::size_t end = text.find('>', pos);
-        if (end == std::string::npos) {
+    while (pos < text.size()) {
+        const std::size_t amp = text.find('&', pos);
+        out.append(text.substr(pos, amp - pos));
+        if (amp == std::string_view::npos) {
             break;
         }
-        const std::string_view tag = std::string_view(text).substr(pos + 1, end - pos - 1);
-        const std::string low = lower(tag.substr(0, std::min<std::size_t>(tag.size(), 16)));
-        pos = end + 1;
-        if (low.starts_with("ul")) {
-            ++depth;
-            if (depth > 1 && !lists.back()->empty()) {
-                lists.push_back(&lists.back()->back().children);
-            } else if (depth > 1) {
-                lists.push_back(lists.back());  // a list with no entry above it: flatten
+        pos = amp + 1;
+        const std::size_t semi = text.find(';', amp);
+        // A reference is short; a lone "&" is kept as it is.
+        if (semi == std::string_view::npos || semi - amp > 10) {
+            out.push_back('&');
+            continue;
+        }
+        const std::string_view ref = text.substr(amp + 1, semi - amp - 1);
+        bool decoded = false;
+        if (ref.size() > 1 && ref[0] == '#') {
+            const bool hex = ref[1] == 'x' || ref[1] == 'X';
+            const std::string_view digits = ref.substr(hex ? 2 : 1);
+            char32_t cp = 0;
+            bool ok = !digits.empty();
+            for (char c : digits) {
+                const int d = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                              : hex && std::isxdigit(static_cast<unsigned char>(c))
+                                  ? std::tolower(static_cast<unsigned char>(c)) - 'a' + 10
+                                  : -1;
+                if (d < 0 || cp > 0x10FFFF) {
+                    ok = false;
+                    break;
+                }
+                cp = cp * (hex ? 16 : 10) + static_cast<char32_t>(d);
             }
-        } else if (low.starts_with("/ul")) {
-            if (depth > 1 && lists.size() > 1) {
-                lists.pop_back();
+            if (ok && cp != 0 && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) {
+                appendUtf8(out, cp);
+                decoded = true;
             }
-            depth = std::max(0, depth - 1);
-        } else if (low.starts_with("object")) {
-            inObject = attribute(tag, "type").find("sitemap") != std::string::npos;
-            current = ContentsNode{};
-        } else if (low.starts_with("param") && inObject) {
-            const std::string name = lower(attribute(tag, "name"));
-            if (name == "name" && current.name.empty()) {
-                current.name = decodeEntities(attribute(tag, "value"));
-            } else if (name == "local" && current.local.empty()) {
-                current.local = attribute(tag, "value");
-            }
-        } else if (low.starts_with("/object") && inObject) {
-            inObject = false;
-            if (!current.name.empty() || !current.local.empty()) {
-                lists.back()->push_back(std::move(current));
+        } else {
+            for (const auto& [name, value] : kNamed) {
+                if (ref == name) {
+                    out.append(value);
+                    decoded = true;
+                    break;
+                }
             }
         }
+        if (decoded) {
+            pos = semi + 1;
+        } else {
+            out.push_back('&');
+        }
     }
-    return roots;
+    return out;
+}
+
+std::vector<ContentsEntry> parseContents(std::string_view hhc) {
+    const std::string text = decodeHelpText(hhc.substr(0, kMaxContentsBytes));
+    std::vector<ContentsEntry> entries;
+    // One frame for each open list: the depth its entries get, and whether it
+    // has an entry yet for an inner list to hang under.
+    struct List {
+        int depth;
+        bool hasEntries;
+    };
+    std::vector<List> lists{{0, false}};
+    int ulDepth = 0;
+    bool inObject = false;
+    ContentsEntry current;
+    forEachTag(text, [&](std::string_view tag) {
+        const std::string name = tagName(tag);
+        if (name == "ul") {
+            ++ulDepth;
+            if (ulDepth > 1) {
+                const List& outer = lists.back();
+                // A list with no entry above it adds no level; nor does one
+                // past the deepest level kept.
+                const bool nests = outer.hasEntries && outer.depth < kMaxContentsDepth;
+                lists.push_back({nests ? outer.depth + 1 : outer.depth, false});
+            }
+        } else if (name == "/ul") {
+            if (ulDepth > 1 && lists.size() > 1) {
+                const List inner = lists.back();
+                lists.pop_back();
+                if (inner.depth == lists.back().depth && inner.hasEntries) {
+                    lists.back().hasEntries = true;  // it was the same level all along
+                }
+            }
+            ulDepth = std::max(0, ulDepth - 1);
+        } else if (name == "object") {
+            inObject = attribute(tag, "type").find("sitemap") != std::string::npos;
+            current = ContentsEntry{};
+        } else if (name == "param" && inObject) {
+            const std::string param = lower(attribute(tag, "name"));
+            if (param == "name" && current.name.empty()) {
+                current.name = decodeEntities(attribute(tag, "value"));
+                cutUtf8(current.name, kMaxContentsNameBytes);
+            } else if (param == "local" && current.local.empty()) {
+                current.local = attribute(tag, "value");
+            }
+        } else if (name == "/object" && inObject) {
+            inObject = false;
+            if (!current.name.empty() || !current.local.empty()) {
+                current.depth = lists.back().depth;
+                lists.back().hasEntries = true;
+                entries.push_back(std::move(current));
+                current = ContentsEntry{};
+                if (entries.size() >= kMaxContentsEntries) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    });
+    return entries;
+}
+
+PreparedPage preparePage(std::string_view bytes) {
+    PreparedPage page;
+    if (bytes.size() > kMaxPageBytes) {
+        page.refusal = PageRefusal::TooLarge;
+        return page;
+    }
+    static constexpr std::string_view kBlocks[] = {"table", "ul", "ol", "dl", "blockquote", "div"};
+    auto isBlock = [](std::string_view name) {
+        return std::find(std::begin(kBlocks), std::end(kBlocks), name) != std::end(kBlocks);
+    };
+    std::size_t tags = 0;
+    int depth = 0;
+    forEachTag(bytes, [&](std::string_view tag) {
+        if (++tags > kMaxPageTags) {
+            page.refusal = PageRefusal::TooManyTags;
+            return false;
+        }
+        const std::string name = tagName(tag);
+        const bool selfClosing = !tag.empty() && tag.back() == '/';
+        if (!name.empty() && name[0] == '/') {
+            if (isBlock(std::string_view(name).substr(1)) && depth > 0) {
+                --depth;
+            }
+        } else if (isBlock(name) && !selfClosing && ++depth > kMaxPageNesting) {
+            page.refusal = PageRefusal::TooDeep;
+            return false;
+        }
+        return true;
+    });
+    if (page.refusal == PageRefusal::None) {
+        page.html = decodeHelpText(bytes);
+    }
+    return page;
 }
 
 }  // namespace mnemora
