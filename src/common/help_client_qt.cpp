@@ -13,9 +13,11 @@ namespace {
 
 constexpr qint64 kMaxReplyLine = 64 * 1024;
 
-// The frame of the window the request came from, in screen pixels; empty
-// when none of Mnemora's windows is active (the tray menu, say).
-HelpRect askingWindowFrame() {
+HelpRect toHelpRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+
+// The window the request came from, with and without its frame, in screen
+// pixels; empty when none of Mnemora's windows is active (the tray menu, say).
+std::pair<HelpRect, HelpRect> askingWindow() {
     QWidget* asker = QApplication::activeModalWidget();
     if (asker == nullptr) {
         asker = QApplication::activeWindow();
@@ -23,8 +25,7 @@ HelpRect askingWindowFrame() {
     if (asker == nullptr || !asker->isVisible()) {
         return {};
     }
-    const QRect frame = asker->frameGeometry();
-    return {frame.x(), frame.y(), frame.width(), frame.height()};
+    return {toHelpRect(asker->frameGeometry()), toHelpRect(asker->geometry())};
 }
 
 }  // namespace
@@ -89,7 +90,8 @@ void ViewerHelpPlatform::htmlHelp(std::string_view file, std::uint32_t, std::int
     }
     lastFile_ = *search.found;
     const std::uint64_t seq = nextSeq_++;
-    const std::string line = encodeShowRequest({seq, data, askingWindowFrame(), search.found->string()});
+    const auto [frame, inner] = askingWindow();
+    const std::string line = encodeShowRequest({seq, data, frame, inner, search.found->string()});
     // Buffered by QProcess and written as the viewer takes it: never waits.
     process_->write(line.data(), static_cast<qint64>(line.size()));
     pending_.push_back({seq, std::chrono::steady_clock::now()});

@@ -53,15 +53,16 @@ HelpRect placeHelpWindow(const HelpRect& asker, const HelpRect& window, const He
             return placeOn(side, across(side));
         }
     }
-    Side roomiest = Right;
-    for (Side side : kOrder) {
-        if (room[side] > room[roomiest]) {
-            roomiest = side;
+    // Narrowed (or shortened) to the room on a side, if that leaves enough
+    // of a window; at worst a smaller one than is comfortable.
+    for (const double scale : {1.0, 0.75}) {
+        for (Side side : kOrder) {
+            const bool beside = side == Right || side == Left;
+            const int least = static_cast<int>((beside ? minWidth : minHeight) * scale);
+            if (room[side] >= least) {
+                return placeOn(side, std::min(room[side], across(side)));
+            }
         }
-    }
-    const int least = roomiest == Right || roomiest == Left ? minWidth : minHeight;
-    if (room[roomiest] >= least) {
-        return placeOn(roomiest, room[roomiest]);
     }
     // No side has room: cover as little of the asker as can be.
     HelpRect best;

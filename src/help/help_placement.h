@@ -22,9 +22,10 @@ long long overlapArea(const HelpRect& a, const HelpRect& b);
 // the window that asked for help (`asker`, its frame; empty when no window
 // asked, e.g. from the tray menu). `window` gives the size wanted. Tried in
 // turn: to the right of the asker, to its left, below, above, at full size;
-// then the side with the most room, narrowed (or shortened) to fit, if that
-// leaves at least minWidth by minHeight; otherwise the full-size place that
-// covers the least of the asker. Without an asker it is centred. The result
+// then in the same order the first side whose room leaves at least minWidth
+// (beside) or minHeight (above or below), the window narrowed or shortened
+// to it; then the same with three quarters of those; otherwise the
+// full-size place that covers the least of the asker. Without an asker it is centred. The result
 // always lies on the screen's available area `screen` (the window shrunk to
 // it when larger).
 HelpRect placeHelpWindow(const HelpRect& asker, const HelpRect& window, const HelpRect& screen,

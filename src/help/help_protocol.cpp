@@ -111,27 +111,41 @@ std::optional<std::string> unescapeField(std::string_view field) {
 }
 
 std::string encodeShowRequest(const ShowRequest& r) {
-    return "show " + std::to_string(r.seq) + " " + std::to_string(r.context) + " " + std::to_string(r.near.x) +
-           " " + std::to_string(r.near.y) + " " + std::to_string(r.near.width) + " " +
-           std::to_string(r.near.height) + " " + escapeField(r.file) + "\n";
+    std::string line = "show " + std::to_string(r.seq) + " " + std::to_string(r.context);
+    for (const HelpRect& rect : {r.near, r.nearInner}) {
+        for (int v : {rect.x, rect.y, rect.width, rect.height}) {
+            line += " " + std::to_string(v);
+        }
+    }
+    return line + " " + escapeField(r.file) + "\n";
 }
 
 std::optional<ShowRequest> parseShowRequest(std::string_view line) {
     const auto f = fields(line);
-    if (f.size() != 8 || f[0] != "show") {
+    if (f.size() != 12 || f[0] != "show") {
         return std::nullopt;
     }
+    ShowRequest request;
     const auto seq = number<std::uint64_t>(f[1]);
     const auto context = number<std::int32_t>(f[2]);
-    const auto x = number<int>(f[3]);
-    const auto y = number<int>(f[4]);
-    const auto width = number<int>(f[5]);
-    const auto height = number<int>(f[6]);
-    auto file = unescapeField(f[7]);
-    if (!seq || !context || !x || !y || !width || !height || !file || file->empty()) {
+    int values[8] = {};
+    for (std::size_t i = 0; i < 8; ++i) {
+        const auto v = number<int>(f[3 + i]);
+        if (!v) {
+            return std::nullopt;
+        }
+        values[i] = *v;
+    }
+    auto file = unescapeField(f[11]);
+    if (!seq || !context || !file || file->empty()) {
         return std::nullopt;
     }
-    return ShowRequest{*seq, *context, HelpRect{*x, *y, *width, *height}, std::move(*file)};
+    request.seq = *seq;
+    request.context = *context;
+    request.near = {values[0], values[1], values[2], values[3]};
+    request.nearInner = {values[4], values[5], values[6], values[7]};
+    request.file = std::move(*file);
+    return request;
 }
 
 std::string encodeViewerReply(const ViewerReply& reply) {

@@ -14,12 +14,15 @@ namespace mnemora {
 // standard output. A file name or text is one field, with every byte below
 // "!", "%" and DEL written as "%XX", so that no name can break a line.
 
-// "show <seq> <context> <x> <y> <width> <height> <file>": open the file at
-// the topic, beside the given window frame (all zero: no window asked).
+// "show <seq> <context> <frame x y width height> <inner x y width height>
+// <file>": open the file at the topic, beside the window that asked (its
+// frame; all zero: no window asked). The window without its frame tells the
+// viewer how thick the window manager's frames are before its own first one.
 struct ShowRequest {
     std::uint64_t seq = 0;
     std::int32_t context = 0;
     HelpRect near;
+    HelpRect nearInner;
     std::string file;
 
     bool operator==(const ShowRequest&) const = default;

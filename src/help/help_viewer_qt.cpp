@@ -56,7 +56,7 @@ void HelpViewer::handleLine(std::string_view line) {
 void HelpViewer::show(const ShowRequest& request) {
     ViewerReply reply{ViewerReplyKind::Shown, request.seq, {}};
     try {
-        window_->placeBeside(request.near);
+        window_->placeBeside(request.near, request.nearInner);
         if (window_->showTopic(request.file, request.context)) {
             reply.text = window_->browser().source().path().toStdString();
         } else {
@@ -144,7 +144,7 @@ int runHelpViewer(int argc, char** argv) {
     if (byItself) {
         bool ok = false;
         const int context = args[2].toInt(&ok);
-        viewer.show(ShowRequest{0, ok ? context : 0, {}, args[1].toStdString()});
+        viewer.show(ShowRequest{0, ok ? context : 0, {}, {}, args[1].toStdString()});
     }
     return QApplication::exec();
 }

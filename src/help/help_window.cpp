@@ -85,24 +85,38 @@ void ChmBrowser::doSetSource(const QUrl& name, QTextDocument::ResourceType type)
 
 QVariant ChmBrowser::loadResource(int type, const QUrl& name) {
     const QUrl url = name.isRelative() ? source().resolved(name) : name;
-    if (archive_ == nullptr || url.scheme() != kScheme) {
-        return {};
+    QVariant loaded;
+    if (archive_ != nullptr && url.scheme() == kScheme) {
+        if (type == QTextDocument::HtmlResource) {
+            loaded = loadPage(url);
+        } else if ((type == QTextDocument::ImageResource || type == QTextDocument::StyleSheetResource) &&
+                   budgetLeft()) {
+            ++budget_.resources;
+            QElapsedTimer clock;
+            clock.start();
+            loaded = type == QTextDocument::ImageResource ? loadImage(url) : loadStyleSheet(url);
+            budget_.millis += clock.elapsed();
+        }
     }
-    if (type == QTextDocument::HtmlResource) {
-        return loadPage(url);
+    if (!loaded.isNull()) {
+        return loaded;
     }
-    if (type != QTextDocument::ImageResource && type != QTextDocument::StyleSheetResource) {
-        return {};
+    // Never nothing: given nothing, the document would try on its own,
+    // reading local files ("file:///dev/zero") and "data:" pictures past
+    // every bound here.
+    switch (type) {
+        case QTextDocument::HtmlResource:
+            return QString("<p>%1</p>").arg(QString::fromUtf8("Страница не найдена: ") + url.toString().toHtmlEscaped());
+        case QTextDocument::ImageResource: {
+            QImage blank(1, 1, QImage::Format_ARGB32);
+            blank.fill(Qt::transparent);
+            return blank;
+        }
+        case QTextDocument::StyleSheetResource:
+            return QString::fromLatin1("");
+        default:
+            return QByteArray("", 0);
     }
-    if (!budgetLeft()) {
-        return {};
-    }
-    ++budget_.resources;
-    QElapsedTimer clock;
-    clock.start();
-    QVariant loaded = type == QTextDocument::ImageResource ? loadImage(url) : loadStyleSheet(url);
-    budget_.millis += clock.elapsed();
-    return loaded;
 }
 
 bool ChmBrowser::budgetLeft() const {
@@ -115,7 +129,7 @@ QVariant ChmBrowser::loadPage(const QUrl& url) {
     const auto bytes = archive_->read(path, kMaxPageBytes);
     if (!bytes) {
         if (!archive_->contains(path)) {
-            return QString("<p>%1</p>").arg(QString::fromUtf8("Страница не найдена: ") + url.path().toHtmlEscaped());
+            return {};
         }
         return noticePage(QString::fromUtf8("Страница не показана"),
                           QString::fromUtf8("Страница %1 повреждена или больше %2 КБ.")
@@ -275,7 +289,7 @@ bool HelpWindow::showTopic(const std::filesystem::path& file, std::int32_t conte
     return true;
 }
 
-void HelpWindow::placeBeside(const HelpRect& asker) {
+void HelpWindow::placeBeside(const HelpRect& asker, const HelpRect& askerInner) {
     const bool shown = isVisible() && !isMinimized();
     if (shown && overlapArea(toHelpRect(frameGeometry()), asker) == 0) {
         return;
@@ -290,15 +304,19 @@ void HelpWindow::placeBeside(const HelpRect& asker) {
     if (screen == nullptr) {
         return;
     }
-    // The frame's own margins: some platforms know them once the window
-    // exists, a window manager only once it has been shown.
-    if (!shown) {
-        (void)winId();
-    }
+    // The frame's own margins, known once the window manager has drawn one;
+    // until then the asker's frame is the best guess. (The window is not
+    // created early to ask: a window not yet created is moved by its frame,
+    // as wanted here, a created one by its inside.)
     const QRect outer = frameGeometry();
     const QRect inner = geometry();
-    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-                         outer.bottom() - inner.bottom());
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                   outer.bottom() - inner.bottom());
+    if (frame.isNull() && !askerInner.empty() && overlapArea(asker, askerInner) > 0) {
+        frame = QMargins(std::max(0, askerInner.x - asker.x), std::max(0, askerInner.y - asker.y),
+                         std::max(0, asker.right() - askerInner.right()),
+                         std::max(0, asker.bottom() - askerInner.bottom()));
+    }
     const QSize wanted = shown ? size() : QSize(kDefaultWidth, kDefaultHeight);
     const HelpRect place = placeHelpWindow(
         asker,

@@ -71,8 +71,10 @@ public:
     // Puts the window beside the frame of the window that asked for help
     // (empty: none did), on that window's screen: when it is about to be
     // shown, or when it covers that window now. A window the user has moved
-    // clear of the asker stays where it is.
-    void placeBeside(const HelpRect& asker);
+    // clear of the asker stays where it is. `askerInner`, the asker without
+    // its frame, stands for how thick our own frame will be until the window
+    // manager has drawn one.
+    void placeBeside(const HelpRect& asker, const HelpRect& askerInner = {});
 
     ChmBrowser& browser() { return *browser_; }
     QTreeWidget& contents() { return *contents_; }

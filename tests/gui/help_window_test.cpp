@@ -114,7 +114,19 @@ TEST_F(HelpWindowTest, TitleNamesThePageShown) {
 TEST_F(HelpWindowTest, OpensBesideTheAskingWindowAndStaysWhereTheUserPutIt) {
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const HelpRect asker{screen.x() + 10, screen.y() + 10, 300, 200};
-    window.placeBeside(asker);
+    // Mnemora's window as the platform frames it; the help window's frame
+    // will be the same.
+    const QMargins margins = [] {
+        QWidget probe;
+        probe.show();
+        const QRect outer = probe.frameGeometry();
+        const QRect inner = probe.geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    }();
+    const HelpRect inner{asker.x + margins.left(), asker.y + margins.top(),
+                         asker.width - margins.left() - margins.right(), asker.height - margins.top() - margins.bottom()};
+    window.placeBeside(asker, inner);
     ASSERT_TRUE(window.showTopic(chm, 1000));
     const QRect frame = window.frameGeometry();
     EXPECT_EQ(overlapArea({frame.x(), frame.y(), frame.width(), frame.height()}, asker), 0);
@@ -225,10 +237,27 @@ TEST_F(BoundedHelpTest, PagePullsInNoMorePicturesThanTheBound) {
 
 TEST_F(BoundedHelpTest, PictureWiderThanTheBoundIsNotDecoded) {
     ASSERT_TRUE(window.showTopic(chm, 1));
-    EXPECT_FALSE(window.browser().loadResource(QTextDocument::ImageResource, QUrl("wide.png")).isValid());
+    const QVariant wide = window.browser().loadResource(QTextDocument::ImageResource, QUrl("wide.png"));
+    EXPECT_EQ(wide.value<QImage>().size(), QSize(1, 1));  // a blank in its place
     const QVariant small = window.browser().loadResource(QTextDocument::ImageResource, QUrl("img0.png"));
     ASSERT_TRUE(small.canConvert<QImage>());
     EXPECT_EQ(small.value<QImage>().size(), QSize(2, 2));
+}
+
+TEST_F(BoundedHelpTest, NothingIsLoadedFromOutsideTheHelpFile) {
+    // Left to itself the document would read local files and decode "data:"
+    // pictures, past every bound.
+    const QByteArray picture = png(64, 64);
+    test::writeBytes(dir / "outside.png", std::string(picture.constData(), static_cast<std::size_t>(picture.size())));
+    test::writeBytes(dir / "outside.css", "h1 { color: #ff0000 }");
+    ASSERT_TRUE(window.showTopic(chm, 1));
+    QTextDocument& document = *window.browser().document();
+    const QUrl local = QUrl::fromLocalFile(QString::fromStdString((dir / "outside.png").string()));
+    EXPECT_EQ(document.resource(QTextDocument::ImageResource, local).value<QImage>().size(), QSize(1, 1));
+    const QUrl data("data:image/png;base64," + picture.toBase64());
+    EXPECT_EQ(document.resource(QTextDocument::ImageResource, data).value<QImage>().size(), QSize(1, 1));
+    const QUrl css = QUrl::fromLocalFile(QString::fromStdString((dir / "outside.css").string()));
+    EXPECT_EQ(document.resource(QTextDocument::StyleSheetResource, css).toString(), "");
 }
 
 TEST_F(BoundedHelpTest, PagesBeyondTheirBoundsShowANoticeInstead) {

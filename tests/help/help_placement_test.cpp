@@ -47,12 +47,22 @@ TEST(HelpPlacement, StaysOnTheScreenVertically) {
     EXPECT_EQ(r.bottom(), 1080);
 }
 
-TEST(HelpPlacement, NarrowsToTheRoomiestSideRatherThanCover) {
+TEST(HelpPlacement, NarrowsToASideRatherThanCover) {
     const HelpRect small{0, 0, 1024, 768};
     const HelpRect asker{100, 100, 400, 300};  // 512 free on the right
     const HelpRect r = placeHelpWindow(asker, kWindow, small);
     EXPECT_EQ(r, (HelpRect{512, 100, 512, 560}));
     EXPECT_EQ(overlapArea(r, asker), 0);
+}
+
+TEST(HelpPlacement, ShortensBelowASmallCentredDialogOnASmallScreen) {
+    // The About window in the middle of 1024 x 768: no side has a
+    // comfortable window's room, the space below has a short one.
+    const HelpRect small{0, 0, 1024, 768};
+    const HelpRect about{301, 277, 422, 194};
+    const HelpRect r = placeHelpWindow(about, kWindow, small);
+    EXPECT_EQ(r, (HelpRect{204, 483, 820, 285}));
+    EXPECT_EQ(overlapArea(r, about), 0);
 }
 
 TEST(HelpPlacement, CoversAsLittleAsCanBeWhenNoSideHasRoom) {

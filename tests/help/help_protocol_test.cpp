@@ -9,7 +9,8 @@ TEST(HelpProtocol, RequestRoundTripsWithAnyFileName) {
     for (const std::string& file :
          {std::string("/usr/share/mnemora/vantero.chm"), std::string("/home/анна/My Help/vantero.chm"),
           std::string("/tmp/a\nshow 9 9 0 0 0 0 /evil\tb%20c.chm"), std::string("/tmp/\x7f\x01%%")}) {
-        const ShowRequest request{42, -2147483647 - 1, HelpRect{-1280, 20, 640, 480}, file};
+        const ShowRequest request{42, -2147483647 - 1, HelpRect{-1280, 20, 640, 480}, HelpRect{-1276, 44, 632, 452},
+                                  file};
         const std::string line = encodeShowRequest(request);
         EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line only";
         EXPECT_EQ(parseShowRequest(line), request);
@@ -17,10 +18,12 @@ TEST(HelpProtocol, RequestRoundTripsWithAnyFileName) {
 }
 
 TEST(HelpProtocol, MalformedRequestsAreRejected) {
-    for (const char* line : {"", "show", "show 1 1000 0 0 0 0", "show 1 1000 0 0 0 0 ", "show x 1000 0 0 0 0 /f",
-                             "show 1 99999999999 0 0 0 0 /f", "show 1 1000 0 0 0 0 /f extra",
-                             "show 1 1000 0 0 0 0 /bad%2", "show 1 1000 0 0 0 0 /bad%zz", "hide 1 1000 0 0 0 0 /f",
-                             "show  1 1000 0 0 0 0 /f", "show 1 +1000 0 0 0 0 /f"}) {
+    EXPECT_TRUE(parseShowRequest("show 1 1000 0 0 0 0 0 0 0 0 /f\n"));
+    for (const char* line :
+         {"", "show", "show 1 1000 0 0 0 0 0 0 0 0", "show 1 1000 0 0 0 0 0 0 0 0 ", "show x 1000 0 0 0 0 0 0 0 0 /f",
+          "show 1 99999999999 0 0 0 0 0 0 0 0 /f", "show 1 1000 0 0 0 0 0 0 0 0 /f extra", "show 1 1000 0 0 0 0 /f",
+          "show 1 1000 0 0 0 0 0 0 0 0 /bad%2", "show 1 1000 0 0 0 0 0 0 0 0 /bad%zz", "hide 1 1000 0 0 0 0 0 0 0 0 /f",
+          "show  1 1000 0 0 0 0 0 0 0 0 /f", "show 1 +1000 0 0 0 0 0 0 0 0 /f", "show 1 1000 0 0 0 q 0 0 0 0 /f"}) {
         EXPECT_EQ(parseShowRequest(line), std::nullopt) << line;
     }
 }
