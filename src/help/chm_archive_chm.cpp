@@ -369,8 +369,9 @@ std::vector<std::string> ChmArchive::files() const {
     }
     for (const mschmd_file* file = impl_->header->files; file != nullptr; file = file->next) {
         const std::string_view path(file->filename);
-        if (path.empty() || path.back() == '/' || path.starts_with("/#") || path.starts_with("/$") ||
-            path.starts_with("::")) {
+        // Only names under "/" can be reached from a page; a damaged entry
+        // may have any other.
+        if (!path.starts_with('/') || path.back() == '/' || path.starts_with("/#") || path.starts_with("/$")) {
             continue;
         }
         paths.emplace_back(path);

@@ -42,8 +42,9 @@ public:
     std::optional<std::string> read(const std::string& objectPath,
                                     std::size_t maxBytes = kMaxHelpObjectBytes) const;
 
-    // The pages and other files of the archive in its own order; folders and
-    // the compiler's tables ("/#...", "/$...", "::...") are left out.
+    // The pages and other files of the archive in its own order, each
+    // starting with "/"; folders, the compiler's tables ("/#...", "/$...",
+    // "::...") and names outside "/" are left out.
     std::vector<std::string> files() const;
 
     HelpSystemInfo systemInfo() const;

@@ -108,6 +108,15 @@ TEST(ChmDamage, NamesThatDifferOnlyInCaseResolveToTheFirst) {
     EXPECT_EQ(archive.read(std::string("/Page.htm\0x", 11)), std::nullopt);
 }
 
+TEST(ChmDamage, NamesOutsideTheRootAreNoFilesOfTheHelp) {
+    ChmLayout layout;
+    layout.add("/a.htm", "a");
+    layout.add("\xD5\x03", "b");
+    layout.add("::DataSpace/NameList", "c");
+    const ChmArchive archive = openBytes(writeChm(layout));
+    EXPECT_EQ(archive.files(), std::vector<std::string>{"/a.htm"});
+}
+
 TEST(ChmDamage, FilesThatAreNoHelpFilesAreACannotOpenError) {
     for (const std::string& bytes : {std::string(), std::string("ITSF"), std::string(0x60, '\0'),
                                      std::string(4096, '\xFF'), writeChm(ChmLayout{}).substr(0, 0x70)}) {
