@@ -193,18 +193,57 @@ void memCopy(void* from, void* to, size_t bytes) { std::memcpy(to, from, bytes);
 
 [[noreturn]] void cannotOpen(const std::string& name) { throw FileError("Cannot open file " + name); }
 
-// The file header holds two GUIDs, {7C01FD10-...} then {7C01FD11-...}. The
-// Free Pascal help compiler (chmcmd, which builds our own help) writes the
-// first one twice; the library insists on the second, so the first is taken
-// in its place.
-void acceptRepeatedHeaderGuid(std::string& bytes) {
+std::uint64_t readLe(const std::string& bytes, std::size_t at, int size) {
+    std::uint64_t value = 0;
+    for (int i = size - 1; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + static_cast<std::size_t>(i)]);
+    }
+    return value;
+}
+
+void writeLe32(std::string& bytes, std::size_t at, std::uint32_t value) {
+    for (std::size_t i = 0; i < 4; ++i) {
+        bytes[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+}
+
+// Two habits of the Free Pascal help compiler (chmcmd, which builds our own
+// help) that the library does not take, mended in the bytes before it sees
+// them:
+// - the file header holds two GUIDs, {7C01FD10-...} then {7C01FD11-...};
+//   chmcmd writes the first one twice, and the library insists on the second;
+// - the directory header names the first and the last listing chunk; chmcmd
+//   writes the last one's number in both places, and the library, which
+//   reads the listing from the first to the last, would miss every page in
+//   the chunks before. Every chunk is read instead (the library skips the
+//   index chunks among them by their signature).
+void mendCompilerHabits(std::string& bytes) {
     constexpr std::size_t kFirstGuid = 0x18;
     constexpr std::size_t kSecondGuid = 0x28;
     constexpr std::size_t kGuidSize = 16;
-    if (bytes.size() >= kSecondGuid + kGuidSize && bytes.compare(0, 4, "ITSF") == 0 &&
-        bytes.compare(kSecondGuid, kGuidSize, bytes, kFirstGuid, kGuidSize) == 0 &&
+    constexpr std::size_t kDirectoryOffset = 0x48;  // where the directory header starts
+    constexpr std::size_t kDirectoryHeaderSize = 0x54;
+    constexpr std::size_t kFirstChunk = 0x20, kLastChunk = 0x24, kChunkCount = 0x2C;
+    if (bytes.size() < kSecondGuid + kGuidSize || bytes.compare(0, 4, "ITSF") != 0) {
+        return;
+    }
+    if (bytes.compare(kSecondGuid, kGuidSize, bytes, kFirstGuid, kGuidSize) == 0 &&
         static_cast<unsigned char>(bytes[kFirstGuid]) == 0x10) {
         bytes[kSecondGuid] = '\x11';
+    }
+    if (bytes.size() < kDirectoryOffset + 8) {
+        return;
+    }
+    const std::uint64_t directory = readLe(bytes, kDirectoryOffset, 8);
+    if (directory > bytes.size() || bytes.size() - directory < kDirectoryHeaderSize ||
+        bytes.compare(static_cast<std::size_t>(directory), 4, "ITSP") != 0) {
+        return;
+    }
+    const auto at = static_cast<std::size_t>(directory);
+    const auto chunks = static_cast<std::uint32_t>(readLe(bytes, at + kChunkCount, 4));
+    if (chunks > 0) {
+        writeLe32(bytes, at + kFirstChunk, 0);
+        writeLe32(bytes, at + kLastChunk, chunks - 1);
     }
 }
 
@@ -221,7 +260,7 @@ struct ChmArchive::Impl {
     std::unordered_map<std::string, mschmd_file*> index;
 
     Impl(std::string fileBytes, std::string fileName) : bytes(std::move(fileBytes)), name(std::move(fileName)) {
-        acceptRepeatedHeaderGuid(bytes);
+        mendCompilerHabits(bytes);
         system.table.open = memOpen;
         system.table.close = memClose;
         system.table.read = memRead;
@@ -299,6 +338,15 @@ struct ChmArchive::Impl {
         }
         if (file->section->id == 1 &&
             (file->offset > kMaxCompressedReach || file->length > kMaxCompressedReach - file->offset)) {
+            return std::nullopt;
+        }
+        // The compressed stream is described by four tables of the listing.
+        // When one is missing the library looks it up itself through the
+        // archive's index, a walk that a damaged index can send round in
+        // circles for ever; a file without them is damaged anyway.
+        const mschmd_sec_mscompressed& stream = header->sec1;
+        if (file->section->id == 1 && (stream.content == nullptr || stream.control == nullptr ||
+                                       stream.rtable == nullptr || stream.spaninfo == nullptr)) {
             return std::nullopt;
         }
         std::string out;

@@ -89,6 +89,31 @@ TEST(ChmDamage, CompressedObjectsTooFarIntoTheStreamAreNotUnpacked) {
     EXPECT_EQ(archive.read("/a.htm"), "abc");
 }
 
+TEST(ChmDamage, CompressedObjectWithoutTheStreamTablesIsNotReadEvenWhenTheIndexRunsInCircles) {
+    // Without its tables in the listing the library would look them up
+    // through the listing chunks' links, and this file links them in a
+    // circle: that walk never ends.
+    ChmLayout layout;
+    layout.add("/a.htm", "abc");
+    layout.entries.push_back({"/packed.htm", 1, 0, 10});
+    layout.chunks = 2;
+    layout.chunksInACircle = true;
+    const ChmArchive archive = openBytes(writeChm(layout));
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(archive.read("/packed.htm"), std::nullopt);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    EXPECT_EQ(archive.read("/a.htm"), "abc");
+}
+
+TEST(ChmWriter, ListingChunksBeforeTheOneTheHeaderNamesFirstAreRead) {
+    // How the help compiler writes a listing of more than one chunk.
+    ChmLayout layout;
+    layout.add("/a.htm", "abc");
+    layout.chunks = 3;
+    layout.namesOnlyTheLastChunk = true;
+    EXPECT_EQ(openBytes(writeChm(layout)).read("/a.htm"), "abc");
+}
+
 TEST(ChmDamage, DirectoryBeyondTheBoundIsRefusedAtOpening) {
     ChmLayout layout;
     layout.add("/a.htm", "abc");

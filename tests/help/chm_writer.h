@@ -22,6 +22,8 @@ struct ChmLayout {
     std::vector<ChmEntry> entries;  // all in the first listing chunk
     std::string content;            // the uncompressed section
     std::uint32_t chunks = 1;       // listing chunks; the others are empty
+    bool chunksInACircle = false;   // the last chunk names the first as next
+    bool namesOnlyTheLastChunk = false;  // the directory header says first = last
 
     // An object in the uncompressed section with these bytes.
     void add(const std::string& name, const std::string& bytes) {
@@ -99,7 +101,7 @@ inline std::string writeChm(const ChmLayout& layout) {
     put32(out, 2);           // density
     put32(out, 1);           // depth: listing chunks only
     put32(out, 0xFFFFFFFF);  // no index chunk
-    put32(out, 0);           // first listing chunk
+    put32(out, layout.namesOnlyTheLastChunk ? layout.chunks - 1 : 0);  // first listing chunk
     put32(out, layout.chunks - 1);
     put32(out, 0xFFFFFFFF);
     put32(out, layout.chunks);
@@ -125,7 +127,7 @@ inline std::string writeChm(const ChmLayout& layout) {
         put32(chunk, 2);  // the quick-reference area: just the entry count
         put32(chunk, 0);
         put32(chunk, c == 0 ? 0xFFFFFFFF : c - 1);
-        put32(chunk, c + 1 == layout.chunks ? 0xFFFFFFFF : c + 1);
+        put32(chunk, c + 1 < layout.chunks ? c + 1 : layout.chunksInACircle ? 0 : 0xFFFFFFFF);
         chunk += entries;
         chunk.resize(kChunk - 2, '\0');
         const auto count = static_cast<std::uint16_t>(c == 0 ? layout.entries.size() : 0);

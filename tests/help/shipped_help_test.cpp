@@ -181,11 +181,11 @@ class ShippedHelp : public ::testing::Test {
         return contexts;
     }
 
-    static std::vector<ContentsNode> contents() {
+    static std::vector<ContentsEntry> contents() {
         const auto hhc = help_->contentsFile();
         EXPECT_TRUE(hhc) << "the help file has no contents";
         const auto bytes = hhc ? help_->read(*hhc) : std::nullopt;
-        return bytes ? parseContents(*bytes) : std::vector<ContentsNode>{};
+        return bytes ? parseContents(*bytes) : std::vector<ContentsEntry>{};
     }
 
     static inline std::unique_ptr<ChmArchive> help_;
@@ -302,22 +302,13 @@ TEST_F(ShippedHelp, NumbersWithoutAPageOpenTheStartPage) {
 
 TEST_F(ShippedHelp, ContentsTreeHoldsEveryTopicButThePerceptionCopies) {
     std::set<std::string> inTree;
-    std::deque<const ContentsNode*> walk;
-    const std::vector<ContentsNode> tree = contents();
-    for (const ContentsNode& node : tree) {
-        walk.push_back(&node);
-    }
-    while (!walk.empty()) {
-        const ContentsNode* node = walk.front();
-        walk.pop_front();
-        EXPECT_FALSE(node->name.empty());
-        if (!node->local.empty()) {
-            const std::string path = resolveLink("/", node->local);
-            EXPECT_TRUE(help_->contains(path)) << node->name << " -> " << node->local;
+    const std::vector<ContentsEntry> tree = contents();
+    for (const ContentsEntry& entry : tree) {
+        EXPECT_FALSE(entry.name.empty());
+        if (!entry.local.empty()) {
+            const std::string path = resolveLink("/", entry.local);
+            EXPECT_TRUE(help_->contains(path)) << entry.name << " -> " << entry.local;
             inTree.insert(path);
-        }
-        for (const ContentsNode& child : node->children) {
-            walk.push_back(&child);
         }
     }
     for (std::int32_t context : programContexts()) {
