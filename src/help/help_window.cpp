@@ -4,6 +4,7 @@
 #include <QBuffer>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QImageReader>
 #include <QScreen>
 #include <QSplitter>
@@ -209,9 +210,12 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent) {
     contents_ = new QTreeWidget(splitter);
     contents_->setObjectName("HelpContents");
     contents_->setHeaderHidden(true);
+    // Titles are shown whole; a narrow pane scrolls sideways rather than cut them.
+    contents_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    contents_->header()->setStretchLastSection(false);
     browser_ = new ChmBrowser(splitter);
     splitter->setStretchFactor(1, 3);
-    splitter->setSizes({220, 600});
+    splitter->setSizes({260, 560});
 
     QAction* back = bar->addAction(style()->standardIcon(QStyle::SP_ArrowBack), QString::fromUtf8("Назад"));
     back->setObjectName("HelpBack");
@@ -346,6 +350,7 @@ void HelpWindow::loadContents() {
         auto* item = depth > 0 ? new QTreeWidgetItem(parents.back()) : new QTreeWidgetItem(contents_);
         parents.push_back(item);
         item->setText(0, qs(entry.name));
+        item->setToolTip(0, qs(entry.name));
         if (entry.local.empty()) {
             continue;
         }

@@ -31,18 +31,22 @@ trap cleanup EXIT
 
 fail() { echo "FAIL: $*"; [ -f "$work/mnemora.log" ] && cat "$work/mnemora.log"; exit 1; }
 
-# The help file Mnemora finds in its current folder.
+# The program and its viewer in a folder of their own with the test's help
+# file beside them, the first place Mnemora looks (the build folder holds the
+# shipped help).
 cp -r "$fixture" "$work/help"
 (cd "$work/help" && chmcmd vantero.hhp >"$work/chmcmd.log" 2>&1) || fail "chmcmd: $(cat "$work/chmcmd.log")"
-mkdir -p "$work/run" && cp "$work/help/vantero.chm" "$work/run/"
+mkdir -p "$work/run"
+cp "$bin" "$(dirname "$bin")/mnemora-help" "$work/help/vantero.chm" "$work/run/"
+bin="$work/run/mnemora"
 
-for n in $(seq 200 259); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { display=":$n"; break; }
-done
-[ -n "${display:-}" ] || fail "no free display number"
-Xvfb "$display" -screen 0 1280x800x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# The server picks a free display itself and names it, so that runs in
+# parallel never meet on one.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
-export DISPLAY="$display"
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=":$(head -n 1 "$work/display")"
 for _ in $(seq 50); do xwininfo -root >/dev/null 2>&1 && break; sleep 0.1; done
 xwininfo -root >/dev/null 2>&1 || fail "Xvfb did not start"
 
