@@ -32,12 +32,29 @@ inline constexpr std::size_t kMaxHelpObjectBytes = std::size_t{16} << 20;
 // the object, so this bounds the work of one read (well under a second).
 inline constexpr std::int64_t kMaxCompressedReach = std::int64_t{64} << 20;
 
-// One page: its bytes, how many tags it has and how deeply its blocks
-// (tables, lists, quotes, divisions) nest. The text layout costs some forty
-// times the page's size and recurses into nested blocks.
-inline constexpr std::size_t kMaxPageBytes = std::size_t{512} << 10;
-inline constexpr std::size_t kMaxPageTags = 20000;
-inline constexpr int kMaxPageNesting = 32;
+// One page. Laying a page out costs the text view some forty times its size
+// in memory, and time that grows faster than the page in several ways:
+// doubling with each table nested in a table, with the square of a word that
+// never breaks, and without end once the page is tens of millions of pixels
+// tall (huge margins, sizes or spans). Measured on the view itself, a page
+// pushed to any one of these bounds lays out in under two seconds; our
+// own pages are under 10 KB, with at most 339 tags, tables one deep, no
+// spans and no pictures.
+inline constexpr std::size_t kMaxPageBytes = std::size_t{256} << 10;
+inline constexpr std::size_t kMaxPageTags = 5000;
+inline constexpr std::size_t kMaxPageImages = 256;
+// Blocks (tables, lists, quotes, divisions) inside each other, and among
+// them tables inside tables.
+inline constexpr int kMaxPageNesting = 16;
+inline constexpr int kMaxTableNesting = 2;
+// Text with no space in it, in bytes.
+inline constexpr std::size_t kMaxUnbrokenText = 4096;
+// Any length a page or style sheet gives (a width, a margin, a font size),
+// in pixels or the like ("em" and a bare line height count 16 pixels, "%"
+// counts as itself), and the rows or columns one table cell may span (the
+// layout's work grows with the square of a span).
+inline constexpr double kMaxLayoutLength = 1000;
+inline constexpr int kMaxCellSpan = 8;
 
 // One picture: its bytes, each side, and its pixels once decoded (4 bytes a
 // pixel: 16 Mpx is 64 MB).

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdlib>
 
 #include "core/cp1251.h"
 
@@ -270,6 +272,79 @@ std::vector<ContentsEntry> parseContents(std::string_view hhc) {
     return entries;
 }
 
+bool styleWithinBounds(std::string_view css) {
+    // Pixels for each unit, roughly; other units (seconds, degrees) are no lengths.
+    static const std::pair<std::string_view, double> kUnits[] = {
+        {"", 1},    {"px", 1},  {"pt", 4.0 / 3}, {"pc", 16}, {"in", 96},  {"cm", 37.8}, {"mm", 3.78},
+        {"q", 0.95}, {"em", 16}, {"rem", 16},     {"ex", 8},  {"ch", 8},   {"%", 1},     {"vw", 10},
+        {"vh", 10}, {"vmin", 10}, {"vmax", 10}};
+    std::string property;  // the one whose value is being read
+    std::size_t pos = 0;
+    while (pos < css.size()) {
+        const auto c = static_cast<unsigned char>(css[pos]);
+        if (c == ':') {
+            std::size_t start = pos;
+            while (start > 0 && (std::isalpha(static_cast<unsigned char>(css[start - 1])) || css[start - 1] == '-')) {
+                --start;
+            }
+            property = lower(css.substr(start, pos - start));
+        } else if (c == ';' || c == '{' || c == '}') {
+            property.clear();
+        }
+        const bool startsNumber = std::isdigit(c) || (c == '.' && pos + 1 < css.size() &&
+                                                      std::isdigit(static_cast<unsigned char>(css[pos + 1])));
+        const auto before = pos == 0 ? ' ' : static_cast<unsigned char>(css[pos - 1]);
+        // Digits inside a name, a colour ("#123456") or a longer number are no length of their own.
+        if (!startsNumber || std::isalnum(before) || before == '#' || before == '_' || before == '.') {
+            ++pos;
+            continue;
+        }
+        double value = 0;
+        bool fraction = false;
+        double scale = 1;
+        while (pos < css.size() && (std::isdigit(static_cast<unsigned char>(css[pos])) || (css[pos] == '.' && !fraction))) {
+            if (css[pos] == '.') {
+                fraction = true;
+            } else if (fraction) {
+                scale /= 10;
+                value += (css[pos] - '0') * scale;
+            } else if (value < 1e12) {
+                value = value * 10 + (css[pos] - '0');
+            }
+            ++pos;
+        }
+        // An exponent ("1e6px") where a reader takes one.
+        if (pos + 1 < css.size() && (css[pos] == 'e' || css[pos] == 'E')) {
+            std::size_t digits = pos + 1;
+            if (css[digits] == '+' || css[digits] == '-') {
+                ++digits;
+            }
+            if (digits < css.size() && std::isdigit(static_cast<unsigned char>(css[digits]))) {
+                const bool negative = css[pos + 1] == '-';
+                int exponent = 0;
+                for (pos = digits; pos < css.size() && std::isdigit(static_cast<unsigned char>(css[pos])); ++pos) {
+                    exponent = std::min(exponent * 10 + (css[pos] - '0'), 100);
+                }
+                value = negative ? 0 : value * std::pow(10.0, exponent);
+            }
+        }
+        std::string unit;
+        while (pos < css.size() && (std::isalpha(static_cast<unsigned char>(css[pos])) || css[pos] == '%') &&
+               unit.size() < 8) {
+            unit.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(css[pos]))));
+            ++pos;
+        }
+        // A line height without a unit is a multiple of the font's size.
+        const double bare = property == "line-height" ? 16 : 1;
+        for (const auto& [name, pixels] : kUnits) {
+            if (unit == name && value * (name.empty() ? bare : pixels) > kMaxLayoutLength) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 PreparedPage preparePage(std::string_view bytes) {
     PreparedPage page;
     if (bytes.size() > kMaxPageBytes) {
@@ -277,31 +352,97 @@ PreparedPage preparePage(std::string_view bytes) {
         return page;
     }
     static constexpr std::string_view kBlocks[] = {"table", "ul", "ol", "dl", "blockquote", "div"};
+    // Attributes that size what they sit on, and those that span cells.
+    static constexpr std::string_view kSizes[] = {"width",  "height", "size",        "border",      "cellpadding",
+                                                  "cellspacing", "hspace", "vspace", "marginwidth", "marginheight"};
+    static constexpr std::string_view kSpans[] = {"colspan", "rowspan"};
     auto isBlock = [](std::string_view name) {
         return std::find(std::begin(kBlocks), std::end(kBlocks), name) != std::end(kBlocks);
     };
+    auto refuse = [&](PageRefusal why) {
+        page.refusal = why;
+        return page;
+    };
     std::size_t tags = 0;
+    std::size_t images = 0;
+    std::size_t run = 0;
     int depth = 0;
-    forEachTag(bytes, [&](std::string_view tag) {
+    std::vector<bool> openBlocks;  // each open block: is it a table?
+    int tables = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        const char c = bytes[pos];
+        if (c != '<') {
+            run = std::isspace(static_cast<unsigned char>(c)) ? 0 : run + 1;
+            if (run > kMaxUnbrokenText) {
+                return refuse(PageRefusal::TooWide);
+            }
+            ++pos;
+            continue;
+        }
+        if (bytes.substr(pos, 4) == "<!--") {
+            const std::size_t close = bytes.find("-->", pos + 4);
+            pos = close == std::string_view::npos ? bytes.size() : close + 3;
+            continue;
+        }
+        const std::size_t end = bytes.find('>', pos);
+        if (end == std::string_view::npos) {
+            break;  // the rest is one unfinished tag
+        }
+        const std::string_view tag = bytes.substr(pos + 1, end - pos - 1);
+        pos = end + 1;
         if (++tags > kMaxPageTags) {
-            page.refusal = PageRefusal::TooManyTags;
-            return false;
+            return refuse(PageRefusal::TooManyTags);
         }
         const std::string name = tagName(tag);
-        const bool selfClosing = !tag.empty() && tag.back() == '/';
+        if (name == "img" && ++images > kMaxPageImages) {
+            return refuse(PageRefusal::TooManyTags);
+        }
         if (!name.empty() && name[0] == '/') {
             if (isBlock(std::string_view(name).substr(1)) && depth > 0) {
                 --depth;
+                tables -= openBlocks.back() ? 1 : 0;
+                openBlocks.pop_back();
             }
-        } else if (isBlock(name) && !selfClosing && ++depth > kMaxPageNesting) {
-            page.refusal = PageRefusal::TooDeep;
-            return false;
+            continue;
         }
-        return true;
-    });
-    if (page.refusal == PageRefusal::None) {
-        page.html = decodeHelpText(bytes);
+        const bool selfClosing = !tag.empty() && tag.back() == '/';
+        if (isBlock(name) && !selfClosing) {
+            const bool table = name == "table";
+            openBlocks.push_back(table);
+            tables += table ? 1 : 0;
+            if (++depth > kMaxPageNesting || tables > kMaxTableNesting) {
+                return refuse(PageRefusal::TooDeep);
+            }
+        }
+        for (std::string_view size : kSizes) {
+            if (!styleWithinBounds(attribute(tag, size))) {
+                return refuse(PageRefusal::TooWide);
+            }
+        }
+        for (std::string_view span : kSpans) {
+            const std::string value = attribute(tag, span);
+            if (value.find_first_not_of(" 0") != std::string::npos &&
+                (value.size() > 4 || std::atoi(value.c_str()) > kMaxCellSpan)) {
+                return refuse(PageRefusal::TooWide);
+            }
+        }
+        if (!styleWithinBounds(attribute(tag, "style"))) {
+            return refuse(PageRefusal::TooWide);
+        }
+        if (name == "style") {
+            std::size_t close = pos;
+            while ((close = bytes.find("</", close)) != std::string_view::npos && tagName(bytes.substr(close + 1, 7)) != "/style") {
+                close += 2;
+            }
+            close = std::min(close, bytes.size());
+            if (!styleWithinBounds(bytes.substr(pos, close - pos))) {
+                return refuse(PageRefusal::TooWide);
+            }
+            pos = close;
+        }
     }
+    page.html = decodeHelpText(bytes);
     return page;
 }
 

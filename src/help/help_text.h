@@ -41,7 +41,13 @@ std::vector<ContentsEntry> parseContents(std::string_view hhc);
 std::string decodeEntities(std::string_view text);
 
 // Why a page is not shown.
-enum class PageRefusal { None, TooLarge, TooManyTags, TooDeep };
+enum class PageRefusal {
+    None,
+    TooLarge,     // more than kMaxPageBytes
+    TooManyTags,  // more than kMaxPageTags, or pictures than kMaxPageImages
+    TooDeep,      // blocks or tables nested too deep
+    TooWide,      // a length, a cell span or a run of text without a space beyond its bound
+};
 
 struct PreparedPage {
     std::string html;  // UTF-8, when the page is shown
@@ -49,9 +55,14 @@ struct PreparedPage {
 };
 
 // A page's bytes made ready for the text view: decoded as decodeHelpText
-// does, provided it is at most kMaxPageBytes, has at most kMaxPageTags tags
-// and its blocks (tables, lists, quotes, divisions) nest at most
-// kMaxPageNesting deep. The view's layout grows with each of these.
+// does, provided it keeps to every bound on a page in help_limits.h (its
+// size, its tags, how deep its blocks and tables nest, its lengths, spans
+// and unbroken text, its own style sheet included). The cost of laying a
+// page out grows with each of these.
 PreparedPage preparePage(std::string_view bytes);
+
+// Whether every length in a style sheet (or a style attribute) keeps to
+// kMaxLayoutLength; a linked style sheet beyond it is left out.
+bool styleWithinBounds(std::string_view css);
 
 }  // namespace mnemora

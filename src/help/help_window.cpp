@@ -146,6 +146,7 @@ QVariant ChmBrowser::loadPage(const QUrl& url) {
                               QString::fromUtf8("Страница %1 больше %2 КБ.").arg(url.path()).arg(kMaxPageBytes >> 10));
         case PageRefusal::TooManyTags:
         case PageRefusal::TooDeep:
+        case PageRefusal::TooWide:
             break;
     }
     return noticePage(QString::fromUtf8("Страница не показана"),
@@ -190,7 +191,7 @@ QVariant ChmBrowser::loadStyleSheet(const QUrl& url) {
         return {};
     }
     budget_.bytes += bytes->size();
-    if (budget_.bytes > kMaxPageResourceBytes) {
+    if (budget_.bytes > kMaxPageResourceBytes || !styleWithinBounds(*bytes)) {
         return {};
     }
     return qs(decodeHelpText(*bytes));

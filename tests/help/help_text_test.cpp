@@ -137,46 +137,101 @@ TEST(HelpPage, OrdinaryPageIsDecodedForTheView) {
     EXPECT_THAT(page.html, ::testing::HasSubstr("<li>Да</ul>"));
 }
 
+std::string words(std::size_t bytes) {
+    std::string text;
+    while (text.size() + 6 <= bytes) {
+        text += "слово";  // 10 bytes of UTF-8, then a space
+        text += ' ';
+    }
+    return text + std::string(bytes - text.size(), 'x');
+}
+
+std::string repeated(const std::string& piece, std::size_t times) {
+    std::string out;
+    for (std::size_t i = 0; i < times; ++i) {
+        out += piece;
+    }
+    return out;
+}
+
 TEST(HelpPage, PageOverTheByteBoundIsRefused) {
-    EXPECT_EQ(preparePage(std::string(kMaxPageBytes, 'a')).refusal, PageRefusal::None);
-    const PreparedPage big = preparePage(std::string(kMaxPageBytes + 1, 'a'));
+    EXPECT_EQ(preparePage(words(kMaxPageBytes)).refusal, PageRefusal::None);
+    const PreparedPage big = preparePage(words(kMaxPageBytes + 1));
     EXPECT_EQ(big.refusal, PageRefusal::TooLarge);
     EXPECT_TRUE(big.html.empty());
 }
 
-TEST(HelpPage, PageWithTooManyTagsIsRefused) {
-    std::string tags;
-    for (std::size_t i = 0; i < kMaxPageTags; ++i) {
-        tags += "<b>";
-    }
+TEST(HelpPage, PageWithTooManyTagsOrPicturesIsRefused) {
+    const std::string tags = repeated("<b>", kMaxPageTags);
     EXPECT_EQ(preparePage(tags).refusal, PageRefusal::None);
     EXPECT_EQ(preparePage(tags + "<i>").refusal, PageRefusal::TooManyTags);
+    const std::string pictures = repeated("<img src=a.png>", kMaxPageImages);
+    EXPECT_EQ(preparePage(pictures).refusal, PageRefusal::None);
+    EXPECT_EQ(preparePage(pictures + "<IMG src=b.png>").refusal, PageRefusal::TooManyTags);
 }
 
-TEST(HelpPage, BlocksNestedDeeperThanTheBoundAreRefused) {
+TEST(HelpPage, BlocksAndTablesNestedDeeperThanTheBoundAreRefused) {
     auto nested = [](int depth, const std::string& open, const std::string& close) {
-        std::string html;
-        for (int i = 0; i < depth; ++i) {
-            html += open;
-        }
-        for (int i = 0; i < depth; ++i) {
-            html += close;
-        }
-        return html;
+        return repeated(open, static_cast<std::size_t>(depth)) + repeated(close, static_cast<std::size_t>(depth));
     };
-    EXPECT_EQ(preparePage(nested(kMaxPageNesting, "<table><tr><td>", "</td></tr></table>")).refusal,
+    EXPECT_EQ(preparePage(nested(kMaxPageNesting, "<div>", "</div>")).refusal, PageRefusal::None);
+    EXPECT_EQ(preparePage(nested(kMaxPageNesting + 1, "<DIV>", "</DIV>")).refusal, PageRefusal::TooDeep);
+    // Each table in a table doubles the layout's work: they have a bound of their own.
+    EXPECT_EQ(preparePage(nested(kMaxTableNesting, "<table><tr><td>", "</td></tr></table>")).refusal,
               PageRefusal::None);
-    EXPECT_EQ(preparePage(nested(kMaxPageNesting + 1, "<TABLE><tr><td>", "</td></tr></TABLE>")).refusal,
+    EXPECT_EQ(preparePage(nested(kMaxTableNesting + 1, "<table><tr><td>", "</td></tr></table>")).refusal,
               PageRefusal::TooDeep);
-    EXPECT_EQ(preparePage(nested(kMaxPageNesting + 1, "<div>", "</div>")).refusal, PageRefusal::TooDeep);
+    EXPECT_EQ(preparePage("<div>" + nested(kMaxTableNesting, "<table><tr><td><ul><li>", "</ul></table>") +
+                          "</div>")
+                  .refusal,
+              PageRefusal::None);
     // Closed blocks one after another are no deeper than one.
-    std::string siblings;
-    for (int i = 0; i < 1000; ++i) {
-        siblings += "<ul><li>x</ul><div/>";
-    }
-    EXPECT_EQ(preparePage(siblings).refusal, PageRefusal::None);
+    EXPECT_EQ(preparePage(repeated("<table><tr><td><ul><li>x</ul></table><div/>", 500)).refusal, PageRefusal::None);
     // Unclosed blocks count: that is how a layout would nest them.
-    EXPECT_EQ(preparePage(nested(kMaxPageNesting + 1, "<blockquote>", "")).refusal, PageRefusal::TooDeep);
+    EXPECT_EQ(preparePage(repeated("<blockquote>", kMaxPageNesting + 1)).refusal, PageRefusal::TooDeep);
+}
+
+TEST(HelpPage, LengthsBeyondTheBoundAreRefusedWhereverThePageGivesThem) {
+    const auto refusal = [](const std::string& html) { return preparePage(html).refusal; };
+    EXPECT_EQ(refusal("<img width=1000 height=\"100%\" src=a.png>"), PageRefusal::None);
+    EXPECT_EQ(refusal("<img width=1001 src=a.png>"), PageRefusal::TooWide);
+    EXPECT_EQ(refusal("<table cellpadding='5000'><tr><td>x</table>"), PageRefusal::TooWide);
+    EXPECT_EQ(refusal("<td width=1001%>"), PageRefusal::TooWide);
+    EXPECT_EQ(refusal("<p style=\"margin: 0 0 1000px 0; font-size: 62em\">"), PageRefusal::None);
+    EXPECT_EQ(refusal("<p style=\"margin: 0 0 1001px 0\">"), PageRefusal::TooWide);
+    EXPECT_EQ(refusal("<p style=\"margin-left:-2000px\">"), PageRefusal::TooWide);
+    EXPECT_EQ(refusal("<p style=\"font-size: 63em\">"), PageRefusal::TooWide);
+    EXPECT_EQ(refusal("<p style=\"text-indent: 11in\">"), PageRefusal::TooWide);
+    // A bare line height is a multiple of the font's size.
+    EXPECT_EQ(refusal("<p style=\"line-height: 62\">"), PageRefusal::None);
+    EXPECT_EQ(refusal("<p style=\"line-height: 63\">"), PageRefusal::TooWide);
+    // Numbers that are no lengths: colours, weights, names, links.
+    EXPECT_EQ(refusal("<p style=\"color: #123456; font-weight: 700\"><a href=\"123456.htm\" name=n99999>"),
+              PageRefusal::None);
+    // The page's own style sheet counts as well.
+    EXPECT_EQ(refusal("<style>p { margin: 5px }</style><p>x"), PageRefusal::None);
+    EXPECT_EQ(refusal("<STYLE type=text/css>p { margin: 50000px }</STYLE><p>x"), PageRefusal::TooWide);
+    EXPECT_TRUE(styleWithinBounds("body { margin: 0.8em } table { width: 100% }"));
+    EXPECT_FALSE(styleWithinBounds("div{padding:1e6px}"));
+    EXPECT_TRUE(styleWithinBounds("div{padding:1e2px; margin: 5e-3em}"));
+    EXPECT_FALSE(styleWithinBounds("div{padding:1000.5px}"));
+}
+
+TEST(HelpPage, CellSpansBeyondTheBoundAreRefused) {
+    EXPECT_EQ(preparePage("<table><tr><td colspan=8 rowspan=\"8\">x</table>").refusal, PageRefusal::None);
+    EXPECT_EQ(preparePage("<table><tr><td colspan=9>x</table>").refusal, PageRefusal::TooWide);
+    EXPECT_EQ(preparePage("<table><tr><td ROWSPAN=1000000>x</table>").refusal, PageRefusal::TooWide);
+    EXPECT_EQ(preparePage("<table><tr><td rowspan=00000002>x</table>").refusal, PageRefusal::TooWide);
+}
+
+TEST(HelpPage, TextThatNeverBreaksIsBounded) {
+    // Laying out a word costs the square of its length.
+    EXPECT_EQ(preparePage("<p>" + std::string(kMaxUnbrokenText, 'x') + " " + std::string(kMaxUnbrokenText, 'y'))
+                  .refusal,
+              PageRefusal::None);
+    EXPECT_EQ(preparePage("<p>" + std::string(kMaxUnbrokenText + 1, 'x')).refusal, PageRefusal::TooWide);
+    // Tags inside a word do not break it.
+    EXPECT_EQ(preparePage(repeated("x<b>x</b>", kMaxUnbrokenText / 2 + 1)).refusal, PageRefusal::TooWide);
 }
 
 }  // namespace

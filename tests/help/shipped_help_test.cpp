@@ -322,6 +322,12 @@ TEST_F(ShippedHelp, ContentsTreeHoldsEveryTopicButThePerceptionCopies) {
     EXPECT_TRUE(inTree.count("/perception.htm"));
 }
 
+TEST_F(ShippedHelp, StyleSheetIsWithinTheBoundsOfTheHelpWindow) {
+    const auto css = help_->read("/style.css");
+    ASSERT_TRUE(css);
+    EXPECT_TRUE(styleWithinBounds(*css));
+}
+
 TEST_F(ShippedHelp, EveryPageIsRussianAndEveryLinkLeadsInsideTheFile) {
     std::deque<std::string> toVisit;
     for (std::int32_t context : programContexts()) {
@@ -340,6 +346,8 @@ TEST_F(ShippedHelp, EveryPageIsRussianAndEveryLinkLeadsInsideTheFile) {
         // help viewer goes by; decoded, they hold Russian text and nothing
         // that a wrong code page would leave behind.
         EXPECT_EQ(declaredCharset(*help_->read(path)), "windows-1251") << path;
+        // Well inside every bound the help window puts on a page.
+        EXPECT_EQ(preparePage(*help_->read(path)).refusal, PageRefusal::None) << path;
         std::size_t cyrillic = 0;
         std::size_t pos = 0;
         while (pos < shown.text.size()) {
