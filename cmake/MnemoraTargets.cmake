@@ -1,6 +1,6 @@
-# Qt code lives only in files named *_window.* or *_qt.*, code over chmlib
-# only in files named *_chm.*; everything else in a subsystem folder is core
-# logic that links the standard library alone.
+# Qt code lives only in files named *_window.* or *_qt.*, code over the help
+# file library (libmspack) only in files named *_chm.*; everything else in a
+# subsystem folder is core logic that links the standard library alone.
 function(mnemora_split_sources dir core_out ui_out chm_out)
   file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
   set(core "")

@@ -2,23 +2,31 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "help/help_limits.h"
 #include "help/help_map.h"
-
-struct chmFile;
 
 namespace mnemora {
 
 // An open compiled help file. Object paths are the archive's, starting with
 // "/" ("/index.htm", "/#SYSTEM"); the archive compares them without regard to
 // case. One handle is not safe to use from two threads at once.
+//
+// The file is read into memory once (at most kMaxHelpFileBytes) and unpacked
+// from there; every read is bounded as help_limits.h says.
 class ChmArchive {
 public:
-    // FileError "Cannot open file <path>" when it is missing or not a help file.
+    // FileError "Cannot open file <path>" when it is missing, not a regular
+    // file, larger than the bound, not a help file, or its directory is
+    // larger than the bound.
     explicit ChmArchive(const std::filesystem::path& file);
+    // The same over bytes already in memory; `name` stands for the file in
+    // the error text.
+    static ChmArchive fromBytes(std::string bytes, const std::string& name);
     ~ChmArchive();
     ChmArchive(ChmArchive&& other) noexcept;
     ChmArchive& operator=(ChmArchive&& other) noexcept;
@@ -29,12 +37,14 @@ public:
     std::optional<std::string> resolve(const std::string& objectPath) const;
     bool contains(const std::string& objectPath) const { return resolve(objectPath).has_value(); }
 
-    // The whole object, or nothing when it is missing, cannot be read or is
-    // implausibly large for a help file.
-    std::optional<std::string> read(const std::string& objectPath) const;
+    // The whole object, or nothing when it is missing, cannot be read, is
+    // larger than maxBytes or lies too far into the compressed stream.
+    std::optional<std::string> read(const std::string& objectPath,
+                                    std::size_t maxBytes = kMaxHelpObjectBytes) const;
 
-    // The pages and other files of the archive in its own order; folders and
-    // the compiler's tables ("/#...", "/$...", "::...") are left out.
+    // The pages and other files of the archive in its own order, each
+    // starting with "/"; folders, the compiler's tables ("/#...", "/$...",
+    // "::...") and names outside "/" are left out.
     std::vector<std::string> files() const;
 
     HelpSystemInfo systemInfo() const;
@@ -53,9 +63,11 @@ public:
     std::optional<TopicName> defaultTopic() const;
 
 private:
+    struct Impl;
+    ChmArchive(std::string bytes, const std::string& name);
     std::optional<TopicName> resolveTopic(const std::string& name) const;
 
-    chmFile* handle_ = nullptr;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace mnemora

@@ -11,10 +11,10 @@
 #include <QScreen>
 
 #include "chart/chart_window.h"
+#include "common/help_client_qt.h"
 #include "common/help_qt.h"
 #include "common/message_boxes_qt.h"
 #include "core/error.h"
-#include "help/help_window.h"
 #include "sessions/main_window.h"
 #include "settings/param_window.h"
 #include "shell/about_window.h"
@@ -112,7 +112,7 @@ int runMnemora(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
-    ChmHelpPlatform helpPlatform;
+    ViewerHelpPlatform helpPlatform;
     const auto run = startMnemora(FileRegistryStore::defaultPath(), helpPlatform);
     return run ? QApplication::exec() : 1;
 }

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QImage>
 #include <QTextBlock>
 #include <QTreeWidget>
 
 #include "gui_support.h"
-#include "help/help_text.h"
+#include "help/help_limits.h"
+#include "help_project.h"
 #include "temp_dir.h"
 
 namespace mnemora {
@@ -102,46 +106,169 @@ TEST_F(HelpWindowTest, ContentsPaneListsTheTopicsAndNavigates) {
     EXPECT_EQ(tree.currentItem(), windowItem->child(1));
 }
 
-TEST(HelpPlatform, MissingHelpFileNamesThePlacesLookedIn) {
-    test::qtApp();
+TEST_F(HelpWindowTest, TitleNamesThePageShown) {
+    ASSERT_TRUE(window.showTopic(chm, 1000));
+    EXPECT_EQ(window.windowTitle(), "General help — Справка Мнеморы");
+}
+
+TEST_F(HelpWindowTest, OpensBesideTheAskingWindowAndStaysWhereTheUserPutIt) {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const HelpRect asker{screen.x() + 10, screen.y() + 10, 300, 200};
+    // Mnemora's window as the platform frames it; the help window's frame
+    // will be the same.
+    const QMargins margins = [] {
+        QWidget probe;
+        probe.show();
+        const QRect outer = probe.frameGeometry();
+        const QRect inner = probe.geometry();
+        return QMargins(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                        outer.bottom() - inner.bottom());
+    }();
+    const HelpRect inner{asker.x + margins.left(), asker.y + margins.top(),
+                         asker.width - margins.left() - margins.right(), asker.height - margins.top() - margins.bottom()};
+    window.placeBeside(asker, inner);
+    ASSERT_TRUE(window.showTopic(chm, 1000));
+    const QRect frame = window.frameGeometry();
+    EXPECT_EQ(overlapArea({frame.x(), frame.y(), frame.width(), frame.height()}, asker), 0);
+    EXPECT_TRUE(screen.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                        << frame.height();
+
+    // Asked again from a window it does not cover: it stays.
+    window.resize(300, 200);
+    window.move(screen.topLeft() + QPoint(400, 400));
+    const QPoint moved = window.frameGeometry().topLeft();
+    window.placeBeside({screen.x() + 10, screen.y() + 10, 100, 100});
+    EXPECT_EQ(window.frameGeometry().topLeft(), moved);
+    // From a window it covers: it moves aside.
+    const HelpRect covered{moved.x() + 20, moved.y() + 20, 100, 100};
+    window.placeBeside(covered);
+    const QRect after = window.frameGeometry();
+    EXPECT_EQ(overlapArea({after.x(), after.y(), after.width(), after.height()}, covered), 0);
+    EXPECT_TRUE(screen.contains(after));
+}
+
+QByteArray png(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkBlue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A help file built for the test: contents that name pages in other case and
+// with backslashes, a page outside the contents, and pages and pictures at
+// and beyond their bounds.
+class BoundedHelpTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!test::haveChmcmd()) {
+            GTEST_SKIP() << test::kNoChmcmd;
+        }
+        test::HelpProject project;
+        project.defaultTopic = "index.htm";
+        project.contentsFile = "toc.hhc";
+        auto item = [](const char* name, const char* local) {
+            return std::string("<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"") + name +
+                   "\"><param name=\"Local\" value=\"" + local + "\"></OBJECT>";
+        };
+        project.files["toc.hhc"] = "<UL>" + item("Start", "index.htm") + "<UL>" + item("Lists", "Topics\\Lists.HTM") +
+                                   "</UL>" + item("Pictures", "./pictures.htm") + "</UL>";
+        project.files["index.htm"] = "<html><body><h1>Start</h1><a href=\"extra.htm\">extra</a></body></html>";
+        project.files["topics/lists.htm"] = "<html><body><h1>Lists</h1></body></html>";
+        project.files["extra.htm"] = "<html><body><h1>Extra</h1></body></html>";
+        std::string pictures = "<html><body>";
+        for (int i = 0; i < kMaxPageResources + 6; ++i) {
+            const std::string name = "img" + std::to_string(i) + ".png";
+            const QByteArray bytes = png(2, 2);
+            project.files[name] = std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            pictures += "<img src=\"" + name + "\">";
+        }
+        project.files["pictures.htm"] = pictures + "</body></html>";
+        const QByteArray wide = png(kMaxImageSide + 1, 1);
+        project.files["wide.png"] = std::string(wide.constData(), static_cast<std::size_t>(wide.size()));
+        project.files["big.htm"] = "<p>" + std::string(kMaxPageBytes, 'x') + "</p>";
+        std::string deep;
+        for (int i = 0; i <= kMaxPageNesting; ++i) {
+            deep += "<table><tr><td>";
+        }
+        project.files["deep.htm"] = deep + "deep";
+        project.map = {{1, "index.htm"}, {2, "topics/lists.htm"}, {3, "extra.htm"},
+                       {4, "pictures.htm"}, {5, "big.htm"}, {6, "deep.htm"}};
+        std::string log;
+        chm = test::compileHelpProject(dir / "bounded", project, log);
+        ASSERT_FALSE(chm.empty()) << log;
+    }
+
+    QString text() { return window.browser().toPlainText(); }
+
+    QApplication& app = test::qtApp();
     test::TempDir dir;
-    test::RecordingBoxes boxes;
-    HelpSearchPlaces places{dir / "bin", dir / "cwd", [](const char*) { return std::optional<std::string>(); }};
-    ChmHelpPlatform platform(places);
-    platform.htmlHelp("vantero.chm", 0x0F, 1000);
-    ASSERT_EQ(boxes.plains.size(), 1u);
-    EXPECT_NE(boxes.plains[0].find((dir / "bin" / "vantero.chm").string()), std::string::npos) << boxes.plains[0];
-    EXPECT_NE(boxes.plains[0].find((dir / "cwd" / "vantero.chm").string()), std::string::npos);
-    EXPECT_EQ(platform.window(), nullptr);
+    fs::path chm;
+    HelpWindow window;
+};
+
+TEST_F(BoundedHelpTest, ContentsMarkThePageShownWhateverCaseTheyWroteAndNothingForOtherPages) {
+    ASSERT_TRUE(window.showTopic(chm, 2));
+    QTreeWidget& tree = window.contents();
+    ASSERT_NE(tree.currentItem(), nullptr);
+    EXPECT_EQ(tree.currentItem()->text(0), "Lists");
+    ASSERT_TRUE(window.showTopic(chm, 3));  // a page the contents do not list
+    EXPECT_EQ(tree.currentItem(), nullptr);
+    EXPECT_TRUE(tree.selectedItems().isEmpty());
+    ASSERT_TRUE(window.showTopic(chm, 1));
+    EXPECT_EQ(tree.currentItem()->text(0), "Start");
+    emit window.browser().anchorClicked(QUrl("extra.htm"));  // however the page is reached
+    EXPECT_EQ(tree.currentItem(), nullptr);
+    emit tree.itemActivated(tree.topLevelItem(1), 0);  // "./pictures.htm"
+    EXPECT_EQ(window.browser().source().path(), "/pictures.htm");
+    EXPECT_EQ(tree.currentItem(), tree.topLevelItem(1));
 }
 
-TEST(HelpContentsParser, NestsEntriesAsTheirListsDo) {
-    const auto tree = parseContents(
-        "<UL><LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"A &amp; B\">"
-        "<param name=\"Local\" value=\"a.htm\"></OBJECT><UL><LI><OBJECT type=\"text/sitemap\">"
-        "<param name=\"Name\" value=\"Inner\"><param name=\"Local\" value=\"sub/i.htm#x\"></OBJECT></UL>"
-        "<LI><OBJECT type=\"text/sitemap\"><param name=\"Name\" value=\"C\"></OBJECT></UL>");
-    ASSERT_EQ(tree.size(), 2u);
-    EXPECT_EQ(tree[0].name, "A & B");
-    ASSERT_EQ(tree[0].children.size(), 1u);
-    EXPECT_EQ(tree[0].children[0].local, "sub/i.htm#x");
-    EXPECT_EQ(tree[1].name, "C");
-    EXPECT_TRUE(tree[1].local.empty());
+TEST_F(BoundedHelpTest, PagePullsInNoMorePicturesThanTheBound) {
+    ASSERT_TRUE(window.showTopic(chm, 4));
+    (void)window.browser().document()->documentLayout()->documentSize();  // lays out, loading the pictures
+    EXPECT_EQ(window.browser().budget().resources, kMaxPageResources);
+    // Another page starts afresh.
+    ASSERT_TRUE(window.showTopic(chm, 1));
+    EXPECT_EQ(window.browser().budget().resources, 0);
 }
 
-TEST(HelpContentsParser, DamagedMarkupGivesWhatCouldBeRead) {
-    EXPECT_TRUE(parseContents("").empty());
-    EXPECT_TRUE(parseContents("</UL></UL><OBJECT").empty());
-    const auto tree = parseContents("<OBJECT type=text/sitemap><param name=Name value=Bare></OBJECT><UL><UL>");
-    ASSERT_EQ(tree.size(), 1u);
-    EXPECT_EQ(tree[0].name, "Bare");
+TEST_F(BoundedHelpTest, PictureWiderThanTheBoundIsNotDecoded) {
+    ASSERT_TRUE(window.showTopic(chm, 1));
+    const QVariant wide = window.browser().loadResource(QTextDocument::ImageResource, QUrl("wide.png"));
+    EXPECT_EQ(wide.value<QImage>().size(), QSize(1, 1));  // a blank in its place
+    const QVariant small = window.browser().loadResource(QTextDocument::ImageResource, QUrl("img0.png"));
+    ASSERT_TRUE(small.canConvert<QImage>());
+    EXPECT_EQ(small.value<QImage>().size(), QSize(2, 2));
 }
 
-TEST(HelpText, DecodesByTheDeclaredCharsetElseUtf8ElseCp1251) {
-    EXPECT_EQ(decodeHelpText("<meta charset=windows-1251>\xC4\xE0"), "<meta charset=windows-1251>Да");
-    EXPECT_EQ(decodeHelpText("Да"), "Да");
-    EXPECT_EQ(decodeHelpText("\xC4\xE0"), "Да");
-    EXPECT_EQ(declaredCharset("<META http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"), "utf-8");
+TEST_F(BoundedHelpTest, NothingIsLoadedFromOutsideTheHelpFile) {
+    // Left to itself the document would read local files and decode "data:"
+    // pictures, past every bound.
+    const QByteArray picture = png(64, 64);
+    test::writeBytes(dir / "outside.png", std::string(picture.constData(), static_cast<std::size_t>(picture.size())));
+    test::writeBytes(dir / "outside.css", "h1 { color: #ff0000 }");
+    ASSERT_TRUE(window.showTopic(chm, 1));
+    QTextDocument& document = *window.browser().document();
+    const QUrl local = QUrl::fromLocalFile(QString::fromStdString((dir / "outside.png").string()));
+    EXPECT_EQ(document.resource(QTextDocument::ImageResource, local).value<QImage>().size(), QSize(1, 1));
+    const QUrl data("data:image/png;base64," + picture.toBase64());
+    EXPECT_EQ(document.resource(QTextDocument::ImageResource, data).value<QImage>().size(), QSize(1, 1));
+    const QUrl css = QUrl::fromLocalFile(QString::fromStdString((dir / "outside.css").string()));
+    EXPECT_EQ(document.resource(QTextDocument::StyleSheetResource, css).toString(), "");
+}
+
+TEST_F(BoundedHelpTest, PagesBeyondTheirBoundsShowANoticeInstead) {
+    ASSERT_TRUE(window.showTopic(chm, 5));
+    EXPECT_TRUE(text().startsWith("Страница не показана")) << text().left(80).toStdString();
+    EXPECT_TRUE(text().contains("/big.htm"));
+    ASSERT_TRUE(window.showTopic(chm, 6));
+    EXPECT_TRUE(text().contains("слишком сложна")) << text().left(80).toStdString();
+    // And the next page shows as usual.
+    ASSERT_TRUE(window.showTopic(chm, 2));
+    EXPECT_EQ(window.browser().document()->firstBlock().text(), "Lists");
 }
 
 }  // namespace

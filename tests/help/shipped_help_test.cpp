@@ -181,11 +181,11 @@ class ShippedHelp : public ::testing::Test {
         return contexts;
     }
 
-    static std::vector<ContentsNode> contents() {
+    static std::vector<ContentsEntry> contents() {
         const auto hhc = help_->contentsFile();
         EXPECT_TRUE(hhc) << "the help file has no contents";
         const auto bytes = hhc ? help_->read(*hhc) : std::nullopt;
-        return bytes ? parseContents(*bytes) : std::vector<ContentsNode>{};
+        return bytes ? parseContents(*bytes) : std::vector<ContentsEntry>{};
     }
 
     static inline std::unique_ptr<ChmArchive> help_;
@@ -302,22 +302,13 @@ TEST_F(ShippedHelp, NumbersWithoutAPageOpenTheStartPage) {
 
 TEST_F(ShippedHelp, ContentsTreeHoldsEveryTopicButThePerceptionCopies) {
     std::set<std::string> inTree;
-    std::deque<const ContentsNode*> walk;
-    const std::vector<ContentsNode> tree = contents();
-    for (const ContentsNode& node : tree) {
-        walk.push_back(&node);
-    }
-    while (!walk.empty()) {
-        const ContentsNode* node = walk.front();
-        walk.pop_front();
-        EXPECT_FALSE(node->name.empty());
-        if (!node->local.empty()) {
-            const std::string path = resolveLink("/", node->local);
-            EXPECT_TRUE(help_->contains(path)) << node->name << " -> " << node->local;
+    const std::vector<ContentsEntry> tree = contents();
+    for (const ContentsEntry& entry : tree) {
+        EXPECT_FALSE(entry.name.empty());
+        if (!entry.local.empty()) {
+            const std::string path = resolveLink("/", entry.local);
+            EXPECT_TRUE(help_->contains(path)) << entry.name << " -> " << entry.local;
             inTree.insert(path);
-        }
-        for (const ContentsNode& child : node->children) {
-            walk.push_back(&child);
         }
     }
     for (std::int32_t context : programContexts()) {
@@ -329,6 +320,12 @@ TEST_F(ShippedHelp, ContentsTreeHoldsEveryTopicButThePerceptionCopies) {
         EXPECT_TRUE(inTree.count(found->path)) << context << " " << found->path;
     }
     EXPECT_TRUE(inTree.count("/perception.htm"));
+}
+
+TEST_F(ShippedHelp, StyleSheetIsWithinTheBoundsOfTheHelpWindow) {
+    const auto css = help_->read("/style.css");
+    ASSERT_TRUE(css);
+    EXPECT_TRUE(styleWithinBounds(*css));
 }
 
 TEST_F(ShippedHelp, EveryPageIsRussianAndEveryLinkLeadsInsideTheFile) {
@@ -349,6 +346,8 @@ TEST_F(ShippedHelp, EveryPageIsRussianAndEveryLinkLeadsInsideTheFile) {
         // help viewer goes by; decoded, they hold Russian text and nothing
         // that a wrong code page would leave behind.
         EXPECT_EQ(declaredCharset(*help_->read(path)), "windows-1251") << path;
+        // Well inside every bound the help window puts on a page.
+        EXPECT_EQ(preparePage(*help_->read(path)).refusal, PageRefusal::None) << path;
         std::size_t cyrillic = 0;
         std::size_t pos = 0;
         while (pos < shown.text.size()) {

@@ -1,0 +1,198 @@
+// Mnemora's side of the help viewer: requests never wait, and a viewer that
+// crashes, hangs or cannot start never takes Mnemora with it. Stand-in
+// viewers (small shell scripts) play each misbehaviour; the real viewer
+// shows that the conversation works end to end.
+#include "common/help_client_qt.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QTest>
+#include <chrono>
+
+#include "gui_support.h"
+#include "help_project.h"
+#include "temp_dir.h"
+
+namespace mnemora {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+HelpViewerCommand shell(const QString& script) { return {"/bin/sh", {"-c", script}}; }
+
+HelpViewerCommand realViewer() { return {MNEMORA_HELP_VIEWER, {}}; }
+
+class HelpClientTest : public ::testing::Test {
+protected:
+    HelpClientTest() {
+        fs::create_directories(dir / "bin");
+        fs::create_directories(dir / "cwd");
+        test::writeBytes(file, "stands in for a help file");
+    }
+
+    HelpSearchPlaces places() const {
+        return {dir / "bin", dir / "cwd", [](const char*) { return std::optional<std::string>(); }};
+    }
+
+    // Lets the event loop run until `done` holds or the time is up.
+    static bool waitFor(const std::function<bool()>& done, int millis = 15000) {
+        return QTest::qWaitFor(done, millis);
+    }
+
+    QApplication& app = test::qtApp();
+    test::TempDir dir;
+    const fs::path file = dir / "cwd" / "vantero.chm";
+    test::RecordingBoxes boxes;
+};
+
+TEST_F(HelpClientTest, RequestsReturnAtOnceWhileTheViewerIsBusy) {
+    ViewerHelpPlatform platform(places(), shell("exec sleep 30"));  // never reads a request
+    const auto started = std::chrono::steady_clock::now();
+    for (int i = 0; i < 50; ++i) {
+        platform.htmlHelp("vantero.chm", 0x0F, 1000 + i);
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+    EXPECT_EQ(platform.starts(), 1);
+    EXPECT_TRUE(boxes.plains.empty());
+}
+
+TEST_F(HelpClientTest, ViewerThatDoesNotAnswerIsEndedAndTheUserToldWhichFile) {
+    ViewerHelpPlatform platform(places(), shell("exec sleep 30"), 300ms);
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return !boxes.plains.empty(); }));
+    EXPECT_THAT(boxes.plains, ElementsAre(helpViewerStalledText(file)));
+    EXPECT_THAT(boxes.plains[0], HasSubstr(file.string()));
+    EXPECT_TRUE(waitFor([&] { return !platform.viewerRunning(); }));
+    // The next request starts a fresh viewer.
+    platform.htmlHelp("vantero.chm", 0x0F, 1010);
+    EXPECT_EQ(platform.starts(), 2);
+    EXPECT_TRUE(platform.viewerRunning());
+}
+
+TEST_F(HelpClientTest, ViewerThatCrashesIsToldAndStartedAgainAtTheNextRequest) {
+    ViewerHelpPlatform platform(places(), shell("read line; kill -SEGV $$"));
+    platform.htmlHelp("vantero.chm", 0x0F, 2170);
+    ASSERT_TRUE(waitFor([&] { return !boxes.plains.empty(); }));
+    EXPECT_THAT(boxes.plains, ElementsAre(helpViewerCrashedText(file)));
+    EXPECT_FALSE(platform.viewerRunning());
+    platform.htmlHelp("vantero.chm", 0x0F, 2170);
+    EXPECT_EQ(platform.starts(), 2);
+    ASSERT_TRUE(waitFor([&] { return boxes.plains.size() == 2; }));
+}
+
+TEST_F(HelpClientTest, ViewerThatFoundItselfStuckIsReportedAsStuck) {
+    ViewerHelpPlatform platform(places(), shell("read line; echo stalled; exit 3"));
+    platform.htmlHelp("vantero.chm", 0x0F, 5000);
+    ASSERT_TRUE(waitFor([&] { return !boxes.plains.empty(); }));
+    EXPECT_THAT(boxes.plains, ElementsAre(helpViewerStalledText(file)));
+}
+
+TEST_F(HelpClientTest, OneViewerServesEveryRequestInTurn) {
+    ViewerHelpPlatform platform(places(), shell("while read -r word seq rest; do echo \"shown $seq /p$seq.htm\"; done"));
+    std::vector<ViewerReply> replies;
+    platform.onReply = [&](const ViewerReply& reply) { replies.push_back(reply); };
+    for (int context : {1000, 2170, 5240}) {
+        platform.htmlHelp("vantero.chm", 0x0F, context);
+    }
+    ASSERT_TRUE(waitFor([&] { return replies.size() == 3; }));
+    EXPECT_EQ(replies[2], (ViewerReply{ViewerReplyKind::Shown, 3, "/p3.htm"}));
+    EXPECT_EQ(platform.starts(), 1);
+    EXPECT_TRUE(platform.viewerRunning());
+    QTest::qWait(100);
+    EXPECT_TRUE(boxes.plains.empty());
+    EXPECT_TRUE(boxes.errors.empty());
+}
+
+TEST_F(HelpClientTest, WhatTheViewerCouldNotDoBecomesABoxInMnemora) {
+    ViewerHelpPlatform platform(
+        places(), shell("read -r w s r; echo \"error $s Cannot%20open%20file%20/x/vantero.chm\";"
+                        "read -r w s r; echo \"notice $s В%20файле%20справки%20нет%20раздела%207.\"; exec sleep 30"));
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    platform.htmlHelp("vantero.chm", 0x0F, 7);
+    ASSERT_TRUE(waitFor([&] { return !boxes.errors.empty() && !boxes.plains.empty(); }));
+    EXPECT_THAT(boxes.errors, ElementsAre("Cannot open file /x/vantero.chm."));
+    EXPECT_THAT(boxes.plains, ElementsAre("В файле справки нет раздела 7."));
+}
+
+TEST_F(HelpClientTest, ViewerThatCannotStartIsToldAndTriedAgainNextTime) {
+    ViewerHelpPlatform platform(places(), {(dir / "bin" / "no-such-viewer").c_str(), {}});
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return !boxes.plains.empty(); }));
+    EXPECT_THAT(boxes.plains[0], HasSubstr("no-such-viewer"));
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    EXPECT_EQ(platform.starts(), 2);
+}
+
+TEST_F(HelpClientTest, MissingHelpFileNamesThePlacesLookedInAndStartsNoViewer) {
+    fs::remove(file);
+    ViewerHelpPlatform platform(places(), shell("exec sleep 30"));
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_EQ(boxes.plains.size(), 1u);
+    EXPECT_THAT(boxes.plains[0], HasSubstr((dir / "bin" / "vantero.chm").string()));
+    EXPECT_THAT(boxes.plains[0], HasSubstr(file.string()));
+    EXPECT_EQ(platform.starts(), 0);
+}
+
+class RealViewerTest : public HelpClientTest {
+protected:
+    void SetUp() override {
+        if (!test::haveChmcmd()) {
+            GTEST_SKIP() << test::kNoChmcmd;
+        }
+        fs::copy(fs::path(MNEMORA_SOURCE_DIR) / "tests/help/fixtures/mapped", dir / "mapped",
+                 fs::copy_options::recursive);
+        const std::string command = "cd '" + (dir / "mapped").string() + "' && chmcmd vantero.hhp >/dev/null 2>&1";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        fs::copy_file(dir / "mapped/vantero.chm", file, fs::copy_options::overwrite_existing);
+        platform.onReply = [this](const ViewerReply& reply) {
+            if (reply.kind == ViewerReplyKind::Shown) {
+                shown.push_back(reply.text);
+            }
+        };
+    }
+
+    ViewerHelpPlatform platform{places(), realViewer()};
+    std::vector<std::string> shown;
+};
+
+TEST_F(RealViewerTest, ShowsEachTopicFromOneViewerProcess) {
+    platform.htmlHelp("vantero.chm", 0x0F, 1010);
+    platform.htmlHelp("vantero.chm", 0x0F, 2170);
+    ASSERT_TRUE(waitFor([&] { return shown.size() == 2; }));
+    EXPECT_THAT(shown, ElementsAre("/window.htm", "/topics/lists.htm"));
+    EXPECT_EQ(platform.starts(), 1);
+    EXPECT_TRUE(boxes.plains.empty());
+}
+
+TEST_F(RealViewerTest, DamagedFileIsReportedByNameAndTheViewerGoesOn) {
+    test::writeBytes(file, "ITSF and then nothing a help file has");
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return !boxes.errors.empty(); }));
+    EXPECT_THAT(boxes.errors, ElementsAre("Cannot open file " + file.string() + "."));
+    EXPECT_TRUE(platform.viewerRunning());
+    fs::copy_file(dir / "mapped/vantero.chm", file, fs::copy_options::overwrite_existing);
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return shown.size() == 1; }));
+    EXPECT_EQ(shown[0], "/general.htm");
+    EXPECT_EQ(platform.starts(), 1);
+}
+
+TEST_F(RealViewerTest, ViewerKilledWhileShowingIsStartedAgain) {
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return shown.size() == 1; }));
+    ASSERT_EQ(::kill(static_cast<pid_t>(platform.viewerPid()), SIGSEGV), 0);
+    ASSERT_TRUE(waitFor([&] { return !boxes.plains.empty(); }));
+    EXPECT_THAT(boxes.plains, ElementsAre(helpViewerCrashedText(file)));
+    platform.htmlHelp("vantero.chm", 0x0F, 5240);
+    ASSERT_TRUE(waitFor([&] { return shown.size() == 2; }));
+    EXPECT_EQ(shown[1], "/topics/columns.htm");
+    EXPECT_EQ(platform.starts(), 2);
+}
+
+}  // namespace
+}  // namespace mnemora
