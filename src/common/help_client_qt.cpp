@@ -1,5 +1,8 @@
 #include "common/help_client_qt.h"
 
+#include <algorithm>
+#include <limits>
+
 #include <QApplication>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -11,7 +14,7 @@ namespace mnemora {
 
 namespace {
 
-constexpr qint64 kMaxReplyLine = 64 * 1024;
+constexpr qint64 kMaxReplyLine = qint64{64} * 1024;
 
 HelpRect toHelpRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
@@ -155,7 +158,8 @@ void ViewerHelpPlatform::armDeadline() {
         return;
     }
     const auto due = pending_.front().sent + replyDeadline_ - std::chrono::steady_clock::now();
-    deadline_.start(std::max<qint64>(0, std::chrono::duration_cast<std::chrono::milliseconds>(due).count()));
+    const qint64 ms = std::chrono::duration_cast<std::chrono::milliseconds>(due).count();
+    deadline_.start(static_cast<int>(std::clamp<qint64>(ms, 0, std::numeric_limits<int>::max())));
 }
 
 void ViewerHelpPlatform::answerOverdue() {

@@ -40,14 +40,14 @@ public:
                                 std::chrono::milliseconds replyDeadline = std::chrono::seconds(20));
     ~ViewerHelpPlatform() override;
 
-    bool shiftDown() const override;
+    [[nodiscard]] bool shiftDown() const override;
     void plainMessage(const std::string& text) override;
     void htmlHelp(std::string_view file, std::uint32_t command, std::int32_t data) override;
 
     // How many times a viewer was started, and whether one runs now.
-    int starts() const { return starts_; }
-    bool viewerRunning() const { return process_ != nullptr && process_->state() != QProcess::NotRunning; }
-    qint64 viewerPid() const { return process_ != nullptr ? process_->processId() : 0; }
+    [[nodiscard]] int starts() const { return starts_; }
+    [[nodiscard]] bool viewerRunning() const { return process_ != nullptr && process_->state() != QProcess::NotRunning; }
+    [[nodiscard]] qint64 viewerPid() const { return process_ != nullptr ? process_->processId() : 0; }
 
     // Each line the viewer sends, once it has been acted on; tests watch here.
     std::function<void(const ViewerReply&)> onReply;

@@ -387,7 +387,7 @@ ChmArchive::ChmArchive(std::string bytes, const std::string& name) {
 }
 
 ChmArchive ChmArchive::fromBytes(std::string bytes, const std::string& name) {
-    return ChmArchive(std::move(bytes), name);
+    return {std::move(bytes), name};
 }
 
 ChmArchive::~ChmArchive() = default;

@@ -34,38 +34,38 @@ public:
     ChmArchive& operator=(const ChmArchive&) = delete;
 
     // The path as the archive spells it, or nothing when there is no such object.
-    std::optional<std::string> resolve(const std::string& objectPath) const;
-    bool contains(const std::string& objectPath) const { return resolve(objectPath).has_value(); }
+    [[nodiscard]] std::optional<std::string> resolve(const std::string& objectPath) const;
+    [[nodiscard]] bool contains(const std::string& objectPath) const { return resolve(objectPath).has_value(); }
 
     // The whole object, or nothing when it is missing, cannot be read, is
     // larger than maxBytes or lies too far into the compressed stream.
-    std::optional<std::string> read(const std::string& objectPath,
+    [[nodiscard]] std::optional<std::string> read(const std::string& objectPath,
                                     std::size_t maxBytes = kMaxHelpObjectBytes) const;
 
     // The pages and other files of the archive in its own order, each
     // starting with "/"; folders, the compiler's tables ("/#...", "/$...",
     // "::...") and names outside "/" are left out.
-    std::vector<std::string> files() const;
+    [[nodiscard]] std::vector<std::string> files() const;
 
-    HelpSystemInfo systemInfo() const;
+    [[nodiscard]] HelpSystemInfo systemInfo() const;
 
     // The table of contents: the one /#SYSTEM names if it is there, otherwise
     // the first .hhc in the archive.
-    std::optional<std::string> contentsFile() const;
+    [[nodiscard]] std::optional<std::string> contentsFile() const;
 
     // The page for a topic number: the one the map's first entry for it names,
     // when the archive has that page; otherwise (an unmapped number, a file
     // without a map, a map entry naming a missing page) the default topic.
     // Nothing when neither leads to a page.
-    std::optional<TopicName> lookupTopic(std::int32_t context) const;
+    [[nodiscard]] std::optional<TopicName> lookupTopic(std::int32_t context) const;
 
     // The default topic alone.
-    std::optional<TopicName> defaultTopic() const;
+    [[nodiscard]] std::optional<TopicName> defaultTopic() const;
 
 private:
     struct Impl;
     ChmArchive(std::string bytes, const std::string& name);
-    std::optional<TopicName> resolveTopic(const std::string& name) const;
+    [[nodiscard]] std::optional<TopicName> resolveTopic(const std::string& name) const;
 
     std::unique_ptr<Impl> impl_;
 };

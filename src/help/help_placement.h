@@ -9,9 +9,9 @@ struct HelpRect {
     int width = 0;
     int height = 0;
 
-    bool empty() const { return width <= 0 || height <= 0; }
-    int right() const { return x + width; }    // one past the last column
-    int bottom() const { return y + height; }  // one past the last row
+    [[nodiscard]] bool empty() const { return width <= 0 || height <= 0; }
+    [[nodiscard]] int right() const { return x + width; }    // one past the last column
+    [[nodiscard]] int bottom() const { return y + height; }  // one past the last row
     bool operator==(const HelpRect&) const = default;
 };
 

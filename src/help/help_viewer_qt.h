@@ -41,7 +41,7 @@ private:
 class LineReader : public QObject {
 public:
     LineReader(int fd, std::function<void(std::string_view)> onLine, std::function<void()> onEnd,
-               std::size_t maxLine = 64 * 1024, QObject* parent = nullptr);
+               std::size_t maxLine = std::size_t{64} * 1024, QObject* parent = nullptr);
     ~LineReader() override;
 
 private:

@@ -32,7 +32,7 @@ public:
     explicit ChmBrowser(QWidget* parent = nullptr);
     void setArchive(const ChmArchive* archive) { archive_ = archive; }
     QVariant loadResource(int type, const QUrl& name) override;
-    const PageBudget& budget() const { return budget_; }
+    [[nodiscard]] const PageBudget& budget() const { return budget_; }
 
     // Links that leave the help file go to the desktop; tests watch here.
     std::function<void(const QUrl&)> openExternal;
@@ -45,7 +45,7 @@ private:
     QVariant loadPage(const QUrl& url);
     QVariant loadImage(const QUrl& url);
     QVariant loadStyleSheet(const QUrl& url);
-    bool budgetLeft() const;
+    [[nodiscard]] bool budgetLeft() const;
 
     const ChmArchive* archive_ = nullptr;
     PageBudget budget_;
