@@ -79,6 +79,11 @@ std::vector<fs::path> helpFileCandidates(const HelpSearchPlaces& places,
     const fs::path file(fileName);
     if (!places.executableDir.empty()) {
         addPlace(candidates, places.executableDir / file);
+        // An install under any prefix keeps the file in <prefix>/share/mnemora,
+        // beside <prefix>/bin; it comes before a stray copy in the current folder.
+        if (places.executableDir.filename() == "bin") {
+            addPlace(candidates, places.executableDir.parent_path() / "share" / kDataSubfolder / file);
+        }
     }
     if (!places.currentDir.empty()) {
         addPlace(candidates, places.currentDir / file);

@@ -32,14 +32,16 @@ TEST(HelpFileCandidates, ProgramFolderThenCurrentFolderThenXdgDataFolders) {
     const auto candidates = helpFileCandidates(
         places({{"XDG_DATA_HOME", "/home/anna/data"}, {"XDG_DATA_DIRS", "/srv/share:/opt/share"}}));
     EXPECT_THAT(candidates,
-                ElementsAre("/opt/mnemora/bin/vantero.chm", "/home/anna/work/vantero.chm",
+                ElementsAre("/opt/mnemora/bin/vantero.chm", "/opt/mnemora/share/mnemora/vantero.chm",
+                            "/home/anna/work/vantero.chm",
                             "/home/anna/data/mnemora/vantero.chm", "/srv/share/mnemora/vantero.chm",
                             "/opt/share/mnemora/vantero.chm"));
 }
 
 TEST(HelpFileCandidates, UnsetOrEmptyXdgVariablesTakeTheDefaults) {
     const auto expected =
-        ElementsAre("/opt/mnemora/bin/vantero.chm", "/home/anna/work/vantero.chm",
+        ElementsAre("/opt/mnemora/bin/vantero.chm", "/opt/mnemora/share/mnemora/vantero.chm",
+                            "/home/anna/work/vantero.chm",
                     "/home/anna/.local/share/mnemora/vantero.chm",
                     "/usr/local/share/mnemora/vantero.chm", "/usr/share/mnemora/vantero.chm");
     EXPECT_THAT(helpFileCandidates(places({{"HOME", "/home/anna"}})), expected);
@@ -53,14 +55,16 @@ TEST(HelpFileCandidates, RelativeAndEmptyEntriesAreSkipped) {
                                                        {"HOME", "/home/anna"},
                                                        {"XDG_DATA_DIRS", ":share::/srv/share:"}}));
     EXPECT_THAT(candidates,
-                ElementsAre("/opt/mnemora/bin/vantero.chm", "/home/anna/work/vantero.chm",
+                ElementsAre("/opt/mnemora/bin/vantero.chm", "/opt/mnemora/share/mnemora/vantero.chm",
+                            "/home/anna/work/vantero.chm",
                             "/srv/share/mnemora/vantero.chm"));
 }
 
 TEST(HelpFileCandidates, WithoutHomeTheUserFolderIsLeftOut) {
     const auto candidates = helpFileCandidates(places({{"XDG_DATA_DIRS", "/srv/share"}}));
     EXPECT_THAT(candidates,
-                ElementsAre("/opt/mnemora/bin/vantero.chm", "/home/anna/work/vantero.chm",
+                ElementsAre("/opt/mnemora/bin/vantero.chm", "/opt/mnemora/share/mnemora/vantero.chm",
+                            "/home/anna/work/vantero.chm",
                             "/srv/share/mnemora/vantero.chm"));
 }
 
@@ -94,7 +98,7 @@ TEST_F(HelpFileSearchTest, TheFirstPlaceThatHasTheFileWins) {
     writeBytes(tmp / "home/mnemora/vantero.chm", "x");
     auto search = findHelpFile(here());
     EXPECT_EQ(search.found, tmp / "home/mnemora/vantero.chm");
-    EXPECT_EQ(search.searched.size(), 3u);
+    EXPECT_EQ(search.searched.size(), 4u);  // bin, share beside it, cwd, home
 
     writeBytes(tmp / "cwd/vantero.chm", "x");
     EXPECT_EQ(findHelpFile(here()).found, tmp / "cwd/vantero.chm");
@@ -111,11 +115,18 @@ TEST_F(HelpFileSearchTest, AFolderOfThatNameIsNotTheFile) {
     EXPECT_EQ(findHelpFile(here()).found, tmp / "sys1/mnemora/vantero.chm");
 }
 
+TEST_F(HelpFileSearchTest, AnInstallUnderAnyPrefixFindsItsOwnFileBeforeTheCurrentFolders) {
+    fs::create_directories(tmp / "share/mnemora");
+    writeBytes(tmp / "share/mnemora/vantero.chm", "installed");
+    writeBytes(tmp / "cwd/vantero.chm", "stray");
+    EXPECT_EQ(findHelpFile(here()).found, tmp / "share/mnemora/vantero.chm");
+}
+
 TEST_F(HelpFileSearchTest, NothingFoundListsEveryPlaceInTheMessage) {
     const auto search = findHelpFile(here());
     EXPECT_EQ(search.found, std::nullopt);
     ASSERT_EQ(search.searched, helpFileCandidates(here()));
-    ASSERT_EQ(search.searched.size(), 5u);
+    ASSERT_EQ(search.searched.size(), 6u);
     const std::string text = helpFileNotFoundText("vantero.chm", search.searched);
     EXPECT_THAT(text, ::testing::StartsWith("Не найден файл справки vantero.chm."));
     std::size_t pos = 0;
