@@ -1,7 +1,7 @@
 # Run by the build (cmake -P): copies the help sources into STAGE_DIR,
-# re-encoding the text files from UTF-8 to Windows-1251, writes the
-# perception pages, compiles the project there with chmcmd and puts the
-# result at OUTPUT.
+# re-encoding the text files from UTF-8 to Windows-1251, puts the steps of
+# walking a list into each list's page, writes the perception pages,
+# compiles the project there with chmcmd and puts the result at OUTPUT.
 foreach(var SOURCE_DIR STAGE_DIR OUTPUT CHMCMD ICONV)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "compile_help.cmake needs -D${var}=...")
@@ -29,6 +29,7 @@ endfunction()
 file(REMOVE_RECURSE "${STAGE_DIR}")
 file(MAKE_DIRECTORY "${STAGE_DIR}")
 
+file(READ "${SOURCE_DIR}/lists/walk_steps.inc" walk_steps)
 file(GLOB_RECURSE sources RELATIVE "${SOURCE_DIR}" LIST_DIRECTORIES false
   "${SOURCE_DIR}/*.htm" "${SOURCE_DIR}/*.hhc" "${SOURCE_DIR}/*.hhp"
   "${SOURCE_DIR}/*.css" "${SOURCE_DIR}/*.png")
@@ -39,6 +40,11 @@ foreach(rel IN LISTS sources)
     file(COPY_FILE "${SOURCE_DIR}/${rel}" "${STAGE_DIR}/${rel}")
   else()
     file(READ "${SOURCE_DIR}/${rel}" text)
+    # The steps of walking a list read the same on every list's page; they
+    # are written once, in lists/walk_steps.inc.
+    if(text MATCHES "<!--walk-->")
+      string(REPLACE "<!--walk-->\n" "${walk_steps}" text "${text}")
+    endif()
     stage_text("${rel}" "${text}")
   endif()
 endforeach()
