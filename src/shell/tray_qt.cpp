@@ -29,20 +29,43 @@ QtTrayShell::QtTrayShell(TForm1& form, QMenu& menu, QObject* parent)
     lostGrace_->setSingleShot(true);
     lostGrace_->setInterval(kPanelGraceMs);
     connect(lostGrace_, &QTimer::timeout, this, [this] {
-        if (kind_ != Kind::StatusNotifier || StatusNotifierItem::hostAvailable()) {
-            return;  // back in time: the item has registered again
+        if (kind_ == Kind::None || hostPresent()) {
+            return;  // back in time: the icon has found its tray again
         }
-        sni_->hide();
+        if (kind_ == Kind::StatusNotifier) {
+            sni_->hide();
+        } else {
+            icon_->hide();
+        }
         kind_ = Kind::None;
+        xembedWatch_->stop();
         if (controller_ != nullptr) {
             guarded([this] { controller_->TrayIconLost(); });
         }
     });
     connect(sni_.get(), &StatusNotifierItem::watcherLost, lostGrace_, qOverload<>(&QTimer::start));
+    // An XEmbed tray says nothing when it ends; Qt docks the icon again in a
+    // tray that comes back, so only one that stays away needs noticing.
+    xembedWatch_ = new QTimer(this);
+    xembedWatch_->setInterval(kXEmbedWatchMs);
+    connect(xembedWatch_, &QTimer::timeout, this, [this] {
+        if (kind_ == Kind::XEmbed && !hostPresent() && !lostGrace_->isActive()) {
+            lostGrace_->start();
+        }
+    });
     // The middle button (SecondaryActivate) is not one the program answers.
 }
 
 QtTrayShell::~QtTrayShell() = default;
+
+bool QtTrayShell::hostPresent() const {
+    switch (kind_) {
+    case Kind::StatusNotifier: return StatusNotifierItem::hostAvailable();
+    case Kind::XEmbed: return QSystemTrayIcon::isSystemTrayAvailable();
+    case Kind::None: break;
+    }
+    return false;
+}
 
 void QtTrayShell::attach(TrayController& controller) { controller_ = &controller; }
 
@@ -100,6 +123,7 @@ bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
             icon_->hide();
         }
         kind_ = Kind::None;
+        xembedWatch_->stop();
         return true;
     }
     if (message != NIM_ADD) {
@@ -128,6 +152,7 @@ bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
     xembed.setToolTip(tip);
     xembed.show();
     kind_ = Kind::XEmbed;
+    xembedWatch_->start();
     return true;
 }
 

@@ -33,9 +33,11 @@ public:
 
     void attach(TrayController& controller);
     static std::uint32_t mouseMessageFor(QSystemTrayIcon::ActivationReason reason);
-    // How long a status-notifier panel may be gone (a restart) before the
-    // icon counts as lost.
+    // How long a tray (a status-notifier panel or an XEmbed tray) may be gone,
+    // as in a restart, before the icon counts as lost.
     static constexpr int kPanelGraceMs = 3000;
+    // How often an XEmbed tray is checked for still being there.
+    static constexpr int kXEmbedWatchMs = 1000;
     // Where the icon is now.
     Kind kind() const { return kind_; }
     StatusNotifierItem& statusNotifierItem() { return *sni_; }
@@ -65,6 +67,8 @@ private:
     void onActivated();
     void onContextMenu(int x, int y);
     QSystemTrayIcon& xembedIcon();
+    // Whether the tray the icon is in is still there.
+    [[nodiscard]] bool hostPresent() const;
 
     TForm1& form_;
     QMenu& menu_;
@@ -76,6 +80,7 @@ private:
     ActivationClicks clicks_;
     QElapsedTimer clock_;
     QTimer* lostGrace_ = nullptr;
+    QTimer* xembedWatch_ = nullptr;
     // The point the host gave with its last ContextMenu, for the menu it opens.
     mutable std::optional<ScreenPoint> hostPoint_;
 };

@@ -5,7 +5,9 @@
 #     the recall gate, minimise the session window into the tray and bring
 #     it back with a click, twice; stop with "&Закончить", leave with "&Выход";
 #  2. double-click mode: minimise, a single click leaves the window in the
-#     tray, a double click brings it back; stop, leave.
+#     tray, a double click brings it back; stop, leave;
+#  3. the tray host ends for good with the window in it: the window comes
+#     back and stays reachable; leave through its own menu.
 # Each time the program must end with exit code 0.
 #   tray_session.sh <mnemora binary> <examples dir> <none|openbox|xfwm4> [screenshot dir]
 # Exit code 77 (a skip for CTest) when the tools are not installed.
@@ -157,4 +159,30 @@ xdotool mousemove "$cx" "$cy" click --repeat 2 --delay 80 1
 expect_restored "double click"
 end_and_leave
 
-echo "PASS ($wm): tray menu, list 1, the recall gate, minimise and restore by single and double click, \"&Закончить\", \"&Выход\""
+# 3. The tray host ends for good while the session window is in it: the
+# window comes back on screen, stays there after "&Закончить", and the menu
+# of its question area still leads out.
+start_mnemora "$bin" "$examples"
+locate_icon
+begin_list_1
+minimise "before the tray goes"
+kill "$trayer_pid"
+wait_for 100 viewable "$main" || fail "the session window stayed hidden after the tray host ended"
+[ "$wm" = none ] && { /usr/bin/python3 "$here/wm_state.py" "$main" normal || fail "could not mark the window normal"; }
+sleep 0.3
+button_row
+click_at "$break_x" "$buttons_y"
+sleep 1
+viewable "$main" || fail "with no tray, \"&Закончить\" hid the window where nothing could bring it back"
+info="$(xwininfo -id "$main")"
+X="$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')"
+Y="$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')"
+W="$(echo "$info" | awk '/^ *Width:/ {print $2}')"
+H="$(echo "$info" | awk '/^ *Height:/ {print $2}')"
+xdotool mousemove $((X + W / 2)) $((Y + H / 2)) click 3
+sleep 0.8
+xdotool key Up; sleep 0.2       # wraps round to "&Выход"
+xdotool key Return
+expect_clean_exit
+
+echo "PASS ($wm): tray menu, list 1, the recall gate, minimise and restore by single and double click, \"&Закончить\", \"&Выход\", the window back when the tray host ends"
