@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QWidget>
 
@@ -47,12 +49,19 @@ std::string helpViewerNotStartedText(const QString& program) {
     return "Не удалось запустить окно справки " + program.toStdString() + ".";
 }
 
-HelpViewerCommand HelpViewerCommand::besideThisProgram() {
+HelpViewerCommand HelpViewerCommand::forProgramIn(const QString& programDir) {
+    const QString beside = programDir + "/mnemora-help";
+    const QString installed = QDir::cleanPath(programDir + "/" MNEMORA_VIEWER_DIR_FROM_BIN "/mnemora-help");
+    const bool useInstalled = !QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable();
+    return {useInstalled ? installed : beside, {}};
+}
+
+HelpViewerCommand HelpViewerCommand::forThisProgram() {
     QString dir = QCoreApplication::applicationDirPath();
     if (dir.isEmpty()) {
         dir = QString::fromStdString(HelpSearchPlaces::forThisProcess().executableDir.string());
     }
-    return {dir + "/mnemora-help", {}};
+    return forProgramIn(dir);
 }
 
 ViewerHelpPlatform::ViewerHelpPlatform(HelpSearchPlaces places, HelpViewerCommand command,

@@ -20,9 +20,12 @@ struct HelpViewerCommand {
     QString program;
     QStringList arguments;
 
-    // "mnemora-help" beside this program (both are built and installed
-    // into one folder).
-    static HelpViewerCommand besideThisProgram();
+    // "mnemora-help" beside the program in `programDir` (the build tree), or
+    // in the private folder of the install that holds it (<prefix>/libexec/
+    // mnemora for <prefix>/bin): the viewer is no command for users to run.
+    // Where there is neither, the one beside, so that the failure names it.
+    static HelpViewerCommand forProgramIn(const QString& programDir);
+    static HelpViewerCommand forThisProgram();
 };
 
 // Help on Linux: the help window is a process of its own (mnemora-help), so
@@ -36,7 +39,7 @@ struct HelpViewerCommand {
 class ViewerHelpPlatform : public QObject, public HelpPlatform {
 public:
     explicit ViewerHelpPlatform(HelpSearchPlaces places = HelpSearchPlaces::forThisProcess(),
-                                HelpViewerCommand command = HelpViewerCommand::besideThisProgram(),
+                                HelpViewerCommand command = HelpViewerCommand::forThisProgram(),
                                 std::chrono::milliseconds replyDeadline = std::chrono::seconds(20));
     ~ViewerHelpPlatform() override;
 

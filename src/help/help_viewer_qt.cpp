@@ -1,6 +1,7 @@
 #include "help/help_viewer_qt.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
@@ -121,6 +122,9 @@ int runHelpViewer(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName("mnemora-help");
     app.setOrganizationName("Vantero");
+    QGuiApplication::setDesktopFileName("org.vantero.mnemora");
+    // The installed icon where there is one; the viewer carries no pictures of its own.
+    QApplication::setWindowIcon(QIcon::fromTheme("mnemora"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     const auto send = [](const std::string& line) { writeAll(STDOUT_FILENO, line); };

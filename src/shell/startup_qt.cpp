@@ -105,7 +105,15 @@ int runMnemora(int argc, char** argv) {
     QApplication app(argc, argv);
     app.setApplicationName("mnemora");
     app.setOrganizationName("Vantero");
-    app.setWindowIcon(QIcon(":/mnemora.png"));
+    // Matches the installed desktop entry, so that a Wayland compositor
+    // shows its name and icon for our windows.
+    QGuiApplication::setDesktopFileName("org.vantero.mnemora");
+    // Every size the desktop may ask for, drawn for that size rather than scaled.
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        icon.addFile(QString(":/icons/%1x%1/mnemora.png").arg(side), QSize(side, side));
+    }
+    QApplication::setWindowIcon(icon);
     // The file dialogs speak the user's language; our own boxes set their
     // button texts themselves.
     QTranslator qtTexts;

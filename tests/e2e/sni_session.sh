@@ -87,7 +87,11 @@ expect "the title" "$(host get "$service" Title)" "Мнемора"
 expect "the tooltip" "$(host tooltip "$service")" "Мнемора (Версия 1.01) "
 expect "the menu path" "$(host get "$service" Menu)" "/NO_DBUSMENU"
 expect "ItemIsMenu" "$(host get "$service" ItemIsMenu)" "False"
-host icon-sizes "$service" | grep -qw 32x32 || fail "the item carries no 32 x 32 icon"
+# Each size a panel may draw, from the icon drawn for it, not scaled from one.
+sizes="$(host icon-sizes "$service")"
+for side in 16 22 24 32 48; do
+  echo "$sizes" | grep -qw "${side}x$side" || fail "the item carries no $side x $side icon (it has: $sizes)"
+done
 
 host call "$service" ContextMenu 300 400
 wait_for 30 test -n "$(visible_menu)" || fail "ContextMenu opened no menu"

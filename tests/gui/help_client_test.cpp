@@ -128,6 +128,33 @@ TEST_F(HelpClientTest, ViewerThatCannotStartIsToldAndTriedAgainNextTime) {
     EXPECT_EQ(platform.starts(), 2);
 }
 
+// The build tree keeps the viewer beside the program; an install keeps it in
+// <prefix>/libexec/mnemora, out of the users' commands.
+TEST_F(HelpClientTest, ViewerIsFoundBesideTheProgramOrInTheInstallsPrivateFolder) {
+    const auto executable = [](const fs::path& p) {
+        fs::create_directories(p.parent_path());
+        test::writeBytes(p, "#!/bin/sh\n");
+        fs::permissions(p, fs::perms::owner_all);
+    };
+    const QString bin = QString::fromStdString((dir / "usr" / "bin").string());
+    const fs::path installed = dir / "usr" / "libexec" / "mnemora" / "mnemora-help";
+    const fs::path beside = dir / "usr" / "bin" / "mnemora-help";
+
+    // Neither: the one beside, so that the failure names a place.
+    EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), beside.string());
+
+    executable(installed);
+    EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), installed.string());
+
+    // A file there that cannot run is no viewer.
+    fs::permissions(installed, fs::perms::owner_read);
+    EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), beside.string());
+    fs::permissions(installed, fs::perms::owner_all);
+
+    executable(beside);
+    EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), beside.string());
+}
+
 TEST_F(HelpClientTest, MissingHelpFileNamesThePlacesLookedInAndStartsNoViewer) {
     fs::remove(file);
     ViewerHelpPlatform platform(places(), shell("exec sleep 30"));
