@@ -76,6 +76,7 @@ read -r ix iy < <(echo "$icon" | sed -E 's/.* \+([0-9]+)\+([0-9]+)$/\1 \2/')
 cx=$((ix + 8)); cy=$((iy + 8))
 
 shot() { [ -n "$shots" ] && command -v import >/dev/null && import -window root "$shots/$1.png"; }
+. "$(dirname "$0")/menu.sh"
 window_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 wait_window() {
   local w=""
@@ -102,8 +103,7 @@ focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus 
 viewer_pid() { pgrep -P "$app" -f mnemora-help | head -n 1; }
 
 # Tray menu -> "&Помощь" -> "&О программе": the modal About window.
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
+open_menu_at "$cx" "$cy"
 xdotool key Down Down Down Down; sleep 0.3   # "&Помощь"
 xdotool key Right; sleep 0.3            # "&Вызов помощи"
 xdotool key Down; sleep 0.2             # "&О программе"
@@ -150,8 +150,7 @@ box="$(wait_window '^Мнемора$')" || fail "no message after the viewer cra
 kill -0 "$app" 2>/dev/null || fail "Mnemora ended with its viewer"
 focus "$box"; xdotool key Return
 sleep 0.5
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
+open_menu_at "$cx" "$cy"
 xdotool key Down Down Down Down Right; sleep 0.3
 xdotool key Return                       # "&Вызов помощи"
 help="$(wait_window 'Справка Мнеморы$')" || fail "the next request opened no help window"
@@ -160,8 +159,7 @@ wait_title "$help" "General help — Справка Мнеморы" || fail "the
 
 # "&Выход": Mnemora ends, and its viewer with it.
 pid="$(viewer_pid)"
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
+open_menu_at "$cx" "$cy"
 xdotool key Up; sleep 0.2
 xdotool key Return
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done

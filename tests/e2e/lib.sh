@@ -150,3 +150,5 @@ wait_window() {
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
 click_at() { xdotool mousemove "$1" "$2" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
 shot() { [ -n "${shots:-}" ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null && import -window root "$shots/$1.png"; }
+
+. "$(dirname "${BASH_SOURCE[0]}")/menu.sh"

@@ -72,6 +72,7 @@ wait_window() {
   return 1
 }
 click_at() { xdotool mousemove "$1" "$2" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
+. "$(dirname "$0")/menu.sh"
 
 run_under() {
   wm="$1"
@@ -106,8 +107,7 @@ run_under() {
   main="$(wait_window '^Мнемора \(Версия')" || fail "the main window did not appear"
   sleep 0.5
   read -r mx my mw mh < <(client_geometry "$main")
-  xdotool mousemove $((mx + mw / 2)) $((my + mh / 2)) click 3
-  sleep 0.8
+  open_menu_at $((mx + mw / 2)) $((my + mh / 2))
   xdotool key Return; sleep 0.3   # "&Сессии"
   xdotool key Right; sleep 0.3    # "&Начать"
   xdotool key Right; sleep 0.3    # the first list is highlighted
@@ -134,8 +134,7 @@ run_under() {
     [ -z "$(window_named '^Мнемора$')" ] || fail "box $n did not close"
   done
 
-  xdotool mousemove $((mx + mw / 2)) $((my + mh / 2)) click 3
-  sleep 0.8
+  open_menu_at $((mx + mw / 2)) $((my + mh / 2))
   xdotool key Up; sleep 0.2       # wraps round to "&Выход"
   xdotool key Return
   for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done

@@ -69,8 +69,7 @@ button_row() {
 }
 
 begin_list_1() {
-  xdotool mousemove "$cx" "$cy" click 3
-  sleep 0.8
+  open_menu_at "$cx" "$cy"
   xdotool key Return; sleep 0.3   # "&Сессии"
   xdotool key Right; sleep 0.3    # "&Начать"
   xdotool key Right; sleep 0.3    # the first list is highlighted
@@ -121,8 +120,7 @@ end_and_leave() {
   button_row
   click_at "$break_x" "$buttons_y"
   wait_for 30 not_viewable || fail "the window stayed after \"&Закончить\""
-  xdotool mousemove "$cx" "$cy" click 3
-  sleep 0.8
+  open_menu_at "$cx" "$cy"
   xdotool key Up; sleep 0.2       # wraps round to "&Выход"
   xdotool key Return
   expect_clean_exit
@@ -179,8 +177,7 @@ X="$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')"
 Y="$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')"
 W="$(echo "$info" | awk '/^ *Width:/ {print $2}')"
 H="$(echo "$info" | awk '/^ *Height:/ {print $2}')"
-xdotool mousemove $((X + W / 2)) $((Y + H / 2)) click 3
-sleep 0.8
+open_menu_at $((X + W / 2)) $((Y + H / 2))
 xdotool key Up; sleep 0.2       # wraps round to "&Выход"
 xdotool key Return
 expect_clean_exit

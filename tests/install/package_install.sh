@@ -70,8 +70,7 @@ read -r ix iy < <(echo "$icon" | sed -E 's/.* \+(-?[0-9]+)\+(-?[0-9]+)$/\1 \2/')
 cx=$((ix + 8)); cy=$((iy + 8))
 
 # Tray menu -> "&Помощь" -> "&Вызов помощи".
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
+open_menu_at "$cx" "$cy"
 xdotool key Down Down Down Down; sleep 0.3
 xdotool key Right; sleep 0.3
 xdotool key Return
@@ -92,8 +91,7 @@ sleep 0.5
 shot installed-help
 
 # "&Выход" from the tray menu.
-xdotool mousemove "$cx" "$cy" click 3
-sleep 0.8
+open_menu_at "$cx" "$cy"
 xdotool key Up; sleep 0.2
 xdotool key Return
 expect_clean_exit
