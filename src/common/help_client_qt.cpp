@@ -52,8 +52,7 @@ std::string helpViewerNotStartedText(const QString& program) {
 HelpViewerCommand HelpViewerCommand::forProgramIn(const QString& programDir) {
     const QString beside = programDir + "/mnemora-help";
     const QString installed = QDir::cleanPath(programDir + "/" MNEMORA_VIEWER_DIR_FROM_BIN "/mnemora-help");
-    const bool useInstalled = !QFileInfo(beside).isExecutable() && QFileInfo(installed).isExecutable();
-    return {useInstalled ? installed : beside, {}};
+    return {QFileInfo(installed).isExecutable() ? installed : beside, {}};
 }
 
 HelpViewerCommand HelpViewerCommand::forThisProgram() {

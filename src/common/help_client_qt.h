@@ -20,10 +20,12 @@ struct HelpViewerCommand {
     QString program;
     QStringList arguments;
 
-    // "mnemora-help" beside the program in `programDir` (the build tree), or
-    // in the private folder of the install that holds it (<prefix>/libexec/
-    // mnemora for <prefix>/bin): the viewer is no command for users to run.
-    // Where there is neither, the one beside, so that the failure names it.
+    // "mnemora-help" in the private folder of the install that holds the
+    // program in `programDir` (<prefix>/libexec/mnemora for <prefix>/bin):
+    // the viewer is no command for users to run. Else the one beside the
+    // program (the build tree), also where there is none, so that the
+    // failure names it. The install's own comes first: an older install put
+    // a viewer into bin/, and nothing removes it.
     static HelpViewerCommand forProgramIn(const QString& programDir);
     static HelpViewerCommand forThisProgram();
 };

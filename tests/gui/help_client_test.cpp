@@ -128,8 +128,8 @@ TEST_F(HelpClientTest, ViewerThatCannotStartIsToldAndTriedAgainNextTime) {
     EXPECT_EQ(platform.starts(), 2);
 }
 
-// The build tree keeps the viewer beside the program; an install keeps it in
-// <prefix>/libexec/mnemora, out of the users' commands.
+// An install keeps the viewer in <prefix>/libexec/mnemora, out of the users'
+// commands; the build tree keeps it beside the program.
 TEST_F(HelpClientTest, ViewerIsFoundBesideTheProgramOrInTheInstallsPrivateFolder) {
     const auto executable = [](const fs::path& p) {
         fs::create_directories(p.parent_path());
@@ -151,7 +151,12 @@ TEST_F(HelpClientTest, ViewerIsFoundBesideTheProgramOrInTheInstallsPrivateFolder
     EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), beside.string());
     fs::permissions(installed, fs::perms::owner_all);
 
+    // Both: the install's own, not a stale one an older install left in bin/.
     executable(beside);
+    EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), installed.string());
+
+    // The build tree: only the one beside.
+    fs::remove(installed);
     EXPECT_EQ(HelpViewerCommand::forProgramIn(bin).program.toStdString(), beside.string());
 }
 

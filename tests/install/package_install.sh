@@ -15,18 +15,28 @@ shots="${2:-}"
 here="$(cd "$(dirname "$0")/../e2e" && pwd)"
 . "$here/lib.sh"
 
-skip_without Xvfb trayer xdotool xwininfo dpkg
+skip_without Xvfb trayer openbox dbus-daemon xdotool xwininfo xprop dpkg
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
   sudo -n true 2>/dev/null || { echo "SKIP: installing a package needs root"; exit 77; }
   as_root=(sudo -n)
 fi
-if dpkg-query -W -f='${db:Status-Abbrev}' mnemora 2>/dev/null | grep -q '^.i'; then
-  fail "mnemora is already installed here; this test installs and purges it, so remove it first"
-fi
+# Known to dpkg in any state but forgotten (a half-done run included).
+known() { case "$(dpkg-query -W -f='${db:Status-Abbrev}' mnemora 2>/dev/null)" in "" | un* | pn*) return 1 ;; esac; }
+known && fail "mnemora is already installed here; this test installs and purges it, so remove it first"
+
+# The package runs no scripts of its own when installed or removed, so it
+# cannot touch what lies in a user's home.
+scripts="$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -E 'preinst|postinst|prerm|postrm')"
+[ -z "$scripts" ] || fail "the package carries maintainer scripts: $scripts"
 
 installed=0
-purge() { [ "$installed" -eq 1 ] && "${as_root[@]}" dpkg --purge mnemora >"$work/purge.log" 2>&1; installed=0; }
+purge() {
+  [ "$installed" -eq 1 ] || return 0
+  installed=0
+  [ -n "${app:-}" ] && kill "$app" 2>/dev/null
+  "${as_root[@]}" dpkg --purge mnemora >"$work/purge.log" 2>&1 || { echo "dpkg --purge failed:"; cat "$work/purge.log"; }
+}
 trap 'purge; cleanup' EXIT
 
 "${as_root[@]}" dpkg -i "$deb" >"$work/dpkg.log" 2>&1 || { installed=1; cat "$work/dpkg.log"; fail "dpkg -i failed"; }
@@ -53,7 +63,6 @@ rc=$?
 # A user with settings of their own, which the package must never touch.
 store_values '"Start"=dword:00000000' '"Click"=dword:00000000'
 store="$work/config/Vantero/Mnemora.reg"
-store_sum="$(sha256sum <"$store")"
 
 # Only the installed help file can be found: nothing beside the program, in
 # the empty current folder or in the user's data folder.
@@ -95,14 +104,12 @@ open_menu_at "$cx" "$cy"
 xdotool key Up; sleep 0.2
 xdotool key Return
 expect_clean_exit
+store_sum="$(sha256sum <"$store")"
 
 # Purge: every installed file goes, the user's settings stay as they were.
-"${as_root[@]}" dpkg --purge mnemora >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "dpkg --purge failed"; }
 installed=0
-case "$(dpkg-query -W -f='${db:Status-Abbrev}' mnemora 2>/dev/null)" in
-"" | un* | pn*) ;;   # forgotten, with no configuration files kept
-*) fail "dpkg still keeps mnemora: $(dpkg-query -W -f='${db:Status-Abbrev}' mnemora)" ;;
-esac
+"${as_root[@]}" dpkg --purge mnemora >"$work/purge.log" 2>&1 || { cat "$work/purge.log"; fail "dpkg --purge failed"; }
+known && fail "dpkg still keeps mnemora: $(dpkg-query -W -f='${db:Status-Abbrev}' mnemora)"
 left=0
 while read -r f; do
   [ -e "$f" ] || [ -L "$f" ] || continue
