@@ -148,6 +148,18 @@ wait_window() {
   return 1
 }
 viewable() { xwininfo -id "$1" 2>/dev/null | grep -q IsViewable; }
+# Where a window's client area is on screen, "X Y W H" (xdotool's own
+# geometry counts a window manager's frame twice).
+client_geometry() {
+  xwininfo -id "$1" 2>/dev/null | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+    /^ *Width:/ {w=$2} /^ *Height:/ {h=$2} END {print x, y, w, h}'
+}
+# Where the session window's ">" and "&Закончить" buttons are now.
+button_row() {
+  local X Y W H
+  read -r X Y W H < <(client_geometry "$main")
+  next_x=$((X + 96 + 37)); break_x=$((X + 184 + 37)); buttons_y=$((Y + H - 41 + 8 + 12))
+}
 click_at() { xdotool mousemove "$1" "$2" sleep 0.1 mousedown 1 sleep 0.1 mouseup 1; }
 shot() { [ -n "${shots:-}" ] && [ -n "${DISPLAY:-}" ] && command -v import >/dev/null && import -window root "$shots/$1.png"; }
 

@@ -62,12 +62,8 @@ minimise() {
   return 0
 }
 end_session() {
-  local info X Y H
-  info="$(xwininfo -id "$main")"
-  X="$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')"
-  Y="$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')"
-  H="$(echo "$info" | awk '/^ *Height:/ {print $2}')"
-  click_at $((X + 184 + 37)) $((Y + H - 41 + 8 + 12))
+  button_row
+  click_at "$break_x" "$buttons_y"
   wait_for 30 not_viewable || fail "the window stayed after \"&Закончить\""
 }
 leave() {

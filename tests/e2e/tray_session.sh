@@ -57,17 +57,6 @@ dismiss_box() {
   wait_for 50 test -z "$(window_named '^Мнемора$')" || fail "the box did not close"
 }
 
-# Where the buttons are on screen now (xdotool's own geometry counts a
-# window manager's frame twice).
-button_row() {
-  local info X Y HEIGHT
-  info="$(xwininfo -id "$main")"
-  X="$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')"
-  Y="$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')"
-  HEIGHT="$(echo "$info" | awk '/^ *Height:/ {print $2}')"
-  next_x=$((X + 96 + 37)); break_x=$((X + 184 + 37)); buttons_y=$((Y + HEIGHT - 41 + 8 + 12))
-}
-
 begin_list_1() {
   open_menu_at "$cx" "$cy"
   xdotool key Return; sleep 0.3   # "&Сессии"
@@ -172,11 +161,7 @@ button_row
 click_at "$break_x" "$buttons_y"
 sleep 1
 viewable "$main" || fail "with no tray, \"&Закончить\" hid the window where nothing could bring it back"
-info="$(xwininfo -id "$main")"
-X="$(echo "$info" | awk '/Absolute upper-left X/ {print $4}')"
-Y="$(echo "$info" | awk '/Absolute upper-left Y/ {print $4}')"
-W="$(echo "$info" | awk '/^ *Width:/ {print $2}')"
-H="$(echo "$info" | awk '/^ *Height:/ {print $2}')"
+read -r X Y W H < <(client_geometry "$main")
 open_menu_at $((X + W / 2)) $((Y + H / 2))
 xdotool key Up; sleep 0.2       # wraps round to "&Выход"
 xdotool key Return

@@ -106,6 +106,16 @@ std::time_t fixedMoment() {
     return std::mktime(&local);
 }
 
+// Loads the settings through `store`; returns each damaged store it told of.
+std::vector<DamagedStore> loadTellingDamage(FileRegistryStore& store, TParamValues& values) {
+    std::vector<DamagedStore> told;
+    store.onDamaged = [&](const DamagedStore& d) { told.push_back(d); };
+    RecordingTarget target;
+    LoadSettings(values, store, FixedEnvironment("/cwd"), target);
+    store.onDamaged = nullptr;  // `told` ends here
+    return told;
+}
+
 TEST_F(FileStoreTest, DamagedFileIsMovedAsideByteForByteAndSavingWorksAgain) {
     std::filesystem::create_directories(file().parent_path());
     const std::string damaged = fileWith("\"DataFile\"=\"/home/anna/Mnemora.ini\"\n\"Start\"=dword:1\n") +
@@ -157,13 +167,11 @@ TEST_F(FileStoreTest, FileLargerThanTheBoundIsTakenAsDamaged) {
     writeBytes(file(), fileWith("\"Start\"=dword:00000000\n"));
     std::filesystem::resize_file(file(), kStoreMaxBytes + 1);  // sparse: costs no disk
     FileRegistryStore store(file());
-    std::optional<DamagedStore> told;
-    store.onDamaged = [&](const DamagedStore& d) { told = d; };
     TParamValues values;
-    RecordingTarget target;
-    LoadSettings(values, store, FixedEnvironment("/cwd"), target);
-    ASSERT_TRUE(told && told->keptAs);
-    EXPECT_EQ(std::filesystem::file_size(*told->keptAs), kStoreMaxBytes + 1);
+    const auto told = loadTellingDamage(store, values);
+    ASSERT_EQ(told.size(), 1u);
+    ASSERT_TRUE(told[0].keptAs);
+    EXPECT_EQ(std::filesystem::file_size(*told[0].keptAs), kStoreMaxBytes + 1);
     EXPECT_TRUE(values.Start);
     SaveSettings(values, store);
     EXPECT_LT(std::filesystem::file_size(file()), 1000u);
@@ -177,14 +185,12 @@ TEST_F(FileStoreTest, DamagedFileBehindLinksIsMovedWhereItLiesAndTheLinksStay) {
     std::filesystem::create_symlink(dir / "dotfiles" / "link.reg", file());
     FileRegistryStore store(file());
     store.clock = fixedMoment;
-    std::optional<DamagedStore> told;
-    store.onDamaged = [&](const DamagedStore& d) { told = d; };
     TParamValues values;
-    RecordingTarget target;
-    LoadSettings(values, store, FixedEnvironment("/cwd"), target);
-    ASSERT_TRUE(told && told->keptAs);
-    EXPECT_EQ(*told->keptAs, dir / "dotfiles" / "Mnemora.reg.damaged-20260307-091500");
-    EXPECT_EQ(readBytes(*told->keptAs), "not a store");
+    const auto told = loadTellingDamage(store, values);
+    ASSERT_EQ(told.size(), 1u);
+    ASSERT_TRUE(told[0].keptAs);
+    EXPECT_EQ(*told[0].keptAs, dir / "dotfiles" / "Mnemora.reg.damaged-20260307-091500");
+    EXPECT_EQ(readBytes(*told[0].keptAs), "not a store");
     SaveSettings(values, store);
     EXPECT_TRUE(std::filesystem::is_symlink(file()));
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "dotfiles" / "link.reg"));
