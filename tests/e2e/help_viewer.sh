@@ -41,8 +41,9 @@ cp "$bin" "$(dirname "$bin")/mnemora-help" "$work/help/vantero.chm" "$work/run/"
 bin="$work/run/mnemora"
 
 # The server picks a free display itself and names it, so that runs in
-# parallel never meet on one.
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# parallel never meet on one. Without -noreset it starts afresh whenever its
+# last client leaves, and the check that follows was then turned away.
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
