@@ -31,7 +31,10 @@ function(mnemora_test_folder name dir)
   add_executable(${name} ${srcs})
   mnemora_warnings(${name})
   target_link_libraries(${name} PRIVATE ${ARGN} mnemora_test_support GTest::gmock GTest::gtest_main)
-  # Window tests draw into memory, so no suite needs a display.
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  # One CTest test per program: each suite runs in one process, not one
+  # process per case, which mostly measured process and Qt start-up. The
+  # program's own output names every failing case. Window tests draw into
+  # memory, so no suite needs a display.
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=1)
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

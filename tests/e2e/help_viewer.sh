@@ -21,6 +21,8 @@ for tool in Xvfb trayer xdotool xwininfo chmcmd; do
 done
 
 work="$(mktemp -d)"
+. "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+machine_independent_env "$work"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done

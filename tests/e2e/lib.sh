@@ -5,6 +5,9 @@
 
 work="$(mktemp -d)"
 pids=()
+
+. "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+machine_independent_env "$work"
 cleanup() {
   local p
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do

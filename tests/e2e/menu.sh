@@ -16,12 +16,17 @@ menu_shown() {
   return 1
 }
 
+# On a loaded machine a click that reaches the icon before it is ready for
+# input is lost, so after a few seconds with no menu the click is made once
+# more (never while a menu is up, which a second click would close).
 open_menu_at() {
-  local i
-  xdotool mousemove "$1" "$2" click 3
-  for ((i = 0; i < 100; i++)); do
-    menu_shown && { sleep 0.2; return 0; }
-    sleep 0.1
+  local try i
+  for try in 1 2 3; do
+    xdotool mousemove "$1" "$2" click 3
+    for ((i = 0; i < 40; i++)); do
+      menu_shown && { sleep 0.2; return 0; }
+      sleep 0.1
+    done
   done
   fail "no menu opened at $1,$2"
 }

@@ -20,6 +20,8 @@ for tool in Xvfb xdotool xwininfo xprop openbox xfwm4 dbus-daemon; do
 done
 
 work="$(mktemp -d)"
+. "$(dirname "${BASH_SOURCE[0]}")/env.sh"
+machine_independent_env "$work"
 chmod 700 "$work"
 pids=()
 stop_all() {

@@ -35,6 +35,10 @@ if ! ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1;
 fi
 host() { /usr/bin/python3 "$here/sni_host.py" "$@"; }
 unset DISPLAY
+# In a sanitizer build: Mesa, which Qt's Wayland platform starts for EGL,
+# has no frame pointers, so the fast unwinder stops inside it and a leak
+# report could not say which library allocated (see tests/lsan.supp).
+export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
 
 mkdir -p "$work/runtime"
 chmod 700 "$work/runtime"
