@@ -24,7 +24,9 @@ int main(int argc, char** argv) {
     }
     const auto mend = mnemora::mendChmHeaders(bytes);
     if (!mend) {
-        std::fprintf(stderr, "mnemora-chm-mend: %s is not a help file whose headers can be mended\n", argv[1]);
+        std::fprintf(stderr,
+                     "mnemora-chm-mend: %s is not a help file whose headers can be mended\n",
+                     argv[1]);
         return 1;
     }
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);

@@ -11,8 +11,8 @@ namespace {
 constexpr std::size_t kSecondGuidAt = 40;
 constexpr std::size_t kSectionTableAt = 56;
 // {7C01FD11-7BAA-11D0-9E0C-00A0C922E6EC} as stored: the first three fields little-endian.
-constexpr std::array<unsigned char, 16> kSecondGuid = {0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11,
-                                                       0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
+constexpr std::array<unsigned char, 16> kSecondGuid = {
+    0x11, 0xFD, 0x01, 0x7C, 0xAA, 0x7B, 0xD0, 0x11, 0x9E, 0x0C, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEC};
 // In the directory header.
 constexpr std::size_t kHeaderLengthAt = 8;
 constexpr std::size_t kChunkSizeAt = 16;

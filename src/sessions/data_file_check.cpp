@@ -122,7 +122,7 @@ using Keys = std::deque<KeyAt>;
 // "ключ 3 (строка 5)" / "ключи 3–6 (строки 5–8), 9 (строка 12)", of keys
 // sorted by number; `nameOf` gives a key's name as written, UTF-8.
 template <class NameOf>
-std::string describeKeys(Keys::const_iterator begin, Keys::const_iterator end, NameOf nameOf) {
+std::string describeKeys(const Keys::const_iterator& begin, const Keys::const_iterator& end, NameOf nameOf) {
     constexpr std::size_t kShownRuns = 8;
     // Runs of consecutive numbers on consecutive lines are shown as one range.
     std::string out = std::distance(begin, end) == 1 ? "ключ " : "ключи ";
