@@ -1,8 +1,9 @@
 # Run by the build (cmake -P): copies the help sources into STAGE_DIR,
 # re-encoding the text files from UTF-8 to Windows-1251, puts the steps of
 # walking a list into each list's page, writes the perception pages,
-# compiles the project there with chmcmd and puts the result at OUTPUT.
-foreach(var SOURCE_DIR STAGE_DIR OUTPUT CHMCMD ICONV)
+# compiles the project there with chmcmd, mends its headers with MEND and
+# puts the result at OUTPUT.
+foreach(var SOURCE_DIR STAGE_DIR OUTPUT CHMCMD ICONV MEND)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "compile_help.cmake needs -D${var}=...")
   endif()
@@ -76,5 +77,9 @@ endif()
 # not there; a help file with holes must not ship.
 if(log MATCHES "[Ww]arning|[Ee]rror|not found")
   message(FATAL_ERROR "chmcmd found problems in help/vantero.hhp:\n${log}")
+endif()
+execute_process(COMMAND "${MEND}" "${STAGE_DIR}/vantero.chm" ERROR_VARIABLE log RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "the headers of the compiled help file could not be mended:\n${log}")
 endif()
 file(COPY_FILE "${STAGE_DIR}/vantero.chm" "${OUTPUT}")

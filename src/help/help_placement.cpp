@@ -2,46 +2,69 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace mnemora {
 
 namespace {
 
-int clampInto(int position, int size, int low, int high) {
-    return std::max(low, std::min(position, high - size));
+// Every sum and difference is taken in 64 bits: a window manager or a peer
+// may report any int for a position or a size, and two of them added can
+// leave int.
+using Wide = long long;
+
+struct Box {
+    Wide x = 0;
+    Wide y = 0;
+    Wide width = 0;
+    Wide height = 0;
+    [[nodiscard]] Wide right() const { return x + width; }
+    [[nodiscard]] Wide bottom() const { return y + height; }
+};
+
+Box wide(const HelpRect& r) { return {r.x, r.y, std::max<Wide>(0, r.width), std::max<Wide>(0, r.height)}; }
+
+int saturate(Wide v) {
+    return static_cast<int>(
+        std::clamp<Wide>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+HelpRect narrow(const Box& b) { return {saturate(b.x), saturate(b.y), saturate(b.width), saturate(b.height)}; }
+
+Wide clampInto(Wide position, Wide size, Wide low, Wide high) { return std::max(low, std::min(position, high - size)); }
+
+Wide overlap(const Box& a, const Box& b) {
+    const Wide w = std::min(a.right(), b.right()) - std::max(a.x, b.x);
+    const Wide h = std::min(a.bottom(), b.bottom()) - std::max(a.y, b.y);
+    return (w > 0 && h > 0) ? w * h : 0;  // each below 2^32: the product fits
 }
 
 }  // namespace
 
-long long overlapArea(const HelpRect& a, const HelpRect& b) {
-    const long long w = std::min(a.right(), b.right()) - std::max(a.x, b.x);
-    const long long h = std::min(a.bottom(), b.bottom()) - std::max(a.y, b.y);
-    return (w > 0 && h > 0) ? w * h : 0;
-}
+long long overlapArea(const HelpRect& a, const HelpRect& b) { return overlap(wide(a), wide(b)); }
 
 HelpRect placeHelpWindow(const HelpRect& asker, const HelpRect& window, const HelpRect& screen, int gap,
                          int minWidth, int minHeight) {
-    const int width = std::clamp(window.width, 1, std::max(1, screen.width));
-    const int height = std::clamp(window.height, 1, std::max(1, screen.height));
-    if (asker.empty() || overlapArea(asker, screen) == 0) {
-        return {screen.x + (screen.width - width) / 2, screen.y + (screen.height - height) / 2, width, height};
+    const Box s = wide(screen);
+    const Box a = wide(asker);
+    const Wide width = std::clamp<Wide>(window.width, 1, std::max<Wide>(1, s.width));
+    const Wide height = std::clamp<Wide>(window.height, 1, std::max<Wide>(1, s.height));
+    if (asker.empty() || overlap(a, s) == 0) {
+        return narrow({s.x + (s.width - width) / 2, s.y + (s.height - height) / 2, width, height});
     }
+    const Wide g = std::max(0, gap);
 
     enum Side { Right, Left, Below, Above };
     // The free room on each side of the asker, across the direction of the side.
-    const std::array<int, 4> room = {screen.right() - (asker.right() + gap), asker.x - gap - screen.x,
-                                     screen.bottom() - (asker.bottom() + gap), asker.y - gap - screen.y};
+    const std::array<Wide, 4> room = {s.right() - (a.right() + g), a.x - g - s.x, s.bottom() - (a.bottom() + g),
+                                      a.y - g - s.y};
     // The window on a side, `extent` across it (its width or its height).
-    auto placeOn = [&](Side side, int extent) -> HelpRect {
+    auto placeOn = [&](Side side, Wide extent) -> Box {
         switch (side) {
-            case Right:
-                return {asker.right() + gap, clampInto(asker.y, height, screen.y, screen.bottom()), extent, height};
-            case Left:
-                return {asker.x - gap - extent, clampInto(asker.y, height, screen.y, screen.bottom()), extent, height};
-            case Below:
-                return {clampInto(asker.x, width, screen.x, screen.right()), asker.bottom() + gap, width, extent};
-            case Above:
-                return {clampInto(asker.x, width, screen.x, screen.right()), asker.y - gap - extent, width, extent};
+            case Right: return {a.right() + g, clampInto(a.y, height, s.y, s.bottom()), extent, height};
+            case Left: return {a.x - g - extent, clampInto(a.y, height, s.y, s.bottom()), extent, height};
+            case Below: return {clampInto(a.x, width, s.x, s.right()), a.bottom() + g, width, extent};
+            case Above: return {clampInto(a.x, width, s.x, s.right()), a.y - g - extent, width, extent};
         }
         return {};
     };
@@ -50,34 +73,33 @@ HelpRect placeHelpWindow(const HelpRect& asker, const HelpRect& window, const He
 
     for (Side side : kOrder) {
         if (room[side] >= across(side)) {
-            return placeOn(side, across(side));
+            return narrow(placeOn(side, across(side)));
         }
     }
-    // Narrowed (or shortened) to the room on a side, if that leaves enough
-    // of a window; at worst a smaller one than is comfortable.
-    for (const double scale : {1.0, 0.75}) {
-        for (Side side : kOrder) {
-            const bool beside = side == Right || side == Left;
-            const int least = static_cast<int>((beside ? minWidth : minHeight) * scale);
-            if (room[side] >= least) {
-                return placeOn(side, std::min(room[side], across(side)));
-            }
-        }
-    }
-    // No side has room: cover as little of the asker as can be.
-    HelpRect best;
-    long long bestCover = -1;
+    // Narrowed (or shortened) to the room on a side, but never below the
+    // least size at which a page still reads.
     for (Side side : kOrder) {
-        HelpRect r = placeOn(side, across(side));
-        r.x = clampInto(r.x, r.width, screen.x, screen.right());
-        r.y = clampInto(r.y, r.height, screen.y, screen.bottom());
-        const long long cover = overlapArea(r, asker);
+        const bool beside = side == Right || side == Left;
+        const Wide least = std::min<Wide>(std::max(1, beside ? minWidth : minHeight), across(side));
+        if (room[side] >= least) {
+            return narrow(placeOn(side, room[side]));
+        }
+    }
+    // No side has room for a readable window: it goes over the asker at its
+    // full size, covering as little of it as can be.
+    Box best;
+    Wide bestCover = -1;
+    for (Side side : kOrder) {
+        Box r = placeOn(side, across(side));
+        r.x = clampInto(r.x, r.width, s.x, s.right());
+        r.y = clampInto(r.y, r.height, s.y, s.bottom());
+        const Wide cover = overlap(r, a);
         if (bestCover < 0 || cover < bestCover) {
             best = r;
             bestCover = cover;
         }
     }
-    return best;
+    return narrow(best);
 }
 
 }  // namespace mnemora

@@ -10,8 +10,9 @@ struct HelpRect {
     int height = 0;
 
     [[nodiscard]] bool empty() const { return width <= 0 || height <= 0; }
-    [[nodiscard]] int right() const { return x + width; }    // one past the last column
-    [[nodiscard]] int bottom() const { return y + height; }  // one past the last row
+    // One past the last column and row; wide, as any int position and size may come in.
+    [[nodiscard]] long long right() const { return static_cast<long long>(x) + width; }
+    [[nodiscard]] long long bottom() const { return static_cast<long long>(y) + height; }
     bool operator==(const HelpRect&) const = default;
 };
 
@@ -24,11 +25,12 @@ long long overlapArea(const HelpRect& a, const HelpRect& b);
 // turn: to the right of the asker, to its left, below, above, at full size;
 // then in the same order the first side whose room leaves at least minWidth
 // (beside) or minHeight (above or below), the window narrowed or shortened
-// to it; then the same with three quarters of those; otherwise the
-// full-size place that covers the least of the asker. Without an asker it is centred. The result
-// always lies on the screen's available area `screen` (the window shrunk to
-// it when larger).
+// to it. Where no side has that much room, a narrower window would not read:
+// it goes at full size over the asker, where it covers the least of it.
+// Without an asker it is centred. The result always lies on the screen's
+// available area `screen` (the window shrunk to it when larger), for any
+// values at all.
 HelpRect placeHelpWindow(const HelpRect& asker, const HelpRect& window, const HelpRect& screen,
-                         int gap = 12, int minWidth = 420, int minHeight = 300);
+                         int gap = 12, int minWidth = 640, int minHeight = 280);
 
 }  // namespace mnemora

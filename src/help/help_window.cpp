@@ -13,9 +13,13 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "help/help_limits.h"
 #include "help/help_text.h"
+
+// The resources of a static library are registered by name, at file scope.
+static void initHelpIconResources() { Q_INIT_RESOURCE(help_icon); }
 
 namespace mnemora {
 
@@ -26,6 +30,12 @@ constexpr int kPathRole = Qt::UserRole + 1;
 constexpr int kDefaultWidth = 820;
 constexpr int kDefaultHeight = 560;
 constexpr int kMaxTitleLength = 200;
+// A page narrower than this sets a few words a line; the contents keep a
+// little room for the start of their titles.
+constexpr int kMinPageWidth = 480;
+constexpr int kMinContentsWidth = 120;
+constexpr int kMinHeight = 240;
+constexpr int kPlacementGap = 12;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
@@ -200,6 +210,13 @@ QVariant ChmBrowser::loadStyleSheet(const QUrl& url) {
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent) {
     setObjectName("HelpWindow");
     setWindowTitle(windowTitleBase());
+    // Mnemora's own icon, drawn for each size, whether or not one is installed.
+    initHelpIconResources();
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48, 64, 128}) {
+        icon.addFile(QString(":/icons/%1x%1/mnemora.png").arg(side), QSize(side, side));
+    }
+    setWindowIcon(icon);
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(kDefaultWidth, kDefaultHeight);
     auto* layout = new QVBoxLayout(this);
@@ -215,6 +232,10 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent) {
     contents_->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     contents_->header()->setStretchLastSection(false);
     browser_ = new ChmBrowser(splitter);
+    contents_->setMinimumWidth(kMinContentsWidth);
+    browser_->setMinimumWidth(kMinPageWidth);
+    splitter->setChildrenCollapsible(false);
+    setMinimumSize(kMinContentsWidth + kMinPageWidth + splitter->handleWidth(), kMinHeight);
     splitter->setStretchFactor(1, 3);
     splitter->setSizes({260, 560});
 
@@ -318,15 +339,19 @@ void HelpWindow::placeBeside(const HelpRect& asker, const HelpRect& askerInner) 
     QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
                    outer.bottom() - inner.bottom());
     if (frame.isNull() && !askerInner.empty() && overlapArea(asker, askerInner) > 0) {
-        frame = QMargins(std::max(0, askerInner.x - asker.x), std::max(0, askerInner.y - asker.y),
-                         std::max(0, asker.right() - askerInner.right()),
-                         std::max(0, asker.bottom() - askerInner.bottom()));
+        // A frame is a few pixels; anything else is a bogus report.
+        const auto margin = [](long long outer) { return static_cast<int>(std::clamp(outer, 0LL, 200LL)); };
+        frame = QMargins(margin(static_cast<long long>(askerInner.x) - asker.x),
+                         margin(static_cast<long long>(askerInner.y) - asker.y),
+                         margin(asker.right() - askerInner.right()), margin(asker.bottom() - askerInner.bottom()));
     }
     const QSize wanted = shown ? size() : QSize(kDefaultWidth, kDefaultHeight);
+    const QSize least = minimumSize();
     const HelpRect place = placeHelpWindow(
         asker,
         {0, 0, wanted.width() + frame.left() + frame.right(), wanted.height() + frame.top() + frame.bottom()},
-        toHelpRect(screen->availableGeometry()));
+        toHelpRect(screen->availableGeometry()), kPlacementGap, least.width() + frame.left() + frame.right(),
+        least.height() + frame.top() + frame.bottom());
     resize(place.width - frame.left() - frame.right(), place.height - frame.top() - frame.bottom());
     move(place.x, place.y);  // a window's position is that of its frame
 }

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <map>
 #include <optional>
-#include <unordered_map>
 
 #include "core/cp1251.h"
 
@@ -104,49 +104,53 @@ std::string excerpt(const std::string& utf8, std::size_t maxChars = 60) {
     return utf8;
 }
 
-// "строка 5" / "строки 5–9", "ключ 3" / "ключи 3–6, 9".
-struct KeyRef {
-    std::uint64_t number;
-    std::string name;  // as written, UTF-8
-    std::size_t line;
+// A numbered key of a read section, as few bytes as will do: a file of
+// nothing but short keys must not cost many times its size. Its name and
+// value are read again from the line when needed.
+struct KeyAt {
+    // Numbers past what 32 bits hold share the last one: the reader never
+    // gets that far in a file of at most 64 MiB, and only the same name is
+    // the same key.
+    std::uint32_t number = 0;
+    std::uint32_t line = 0;
+    std::uint32_t offset = 0;  // where the line's text starts in the file
 };
+constexpr std::uint32_t kFarNumber = std::numeric_limits<std::uint32_t>::max();
+// A deque grows without leaving half its room unused.
+using Keys = std::deque<KeyAt>;
 
-std::string describeKeys(std::vector<KeyRef> keys) {
-    std::sort(keys.begin(), keys.end(), [](const KeyRef& a, const KeyRef& b) { return a.number < b.number; });
-    // Runs of consecutive numbers on consecutive lines are shown as one range.
-    struct Run {
-        std::size_t first, last;
-    };
-    std::vector<Run> runs;
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (!runs.empty()) {
-            const KeyRef& prev = keys[runs.back().last];
-            if (keys[i].number == prev.number + 1 && keys[i].line == prev.line + 1) {
-                runs.back().last = i;
-                continue;
-            }
-        }
-        runs.push_back({i, i});
-    }
+// "ключ 3 (строка 5)" / "ключи 3–6 (строки 5–8), 9 (строка 12)", of keys
+// sorted by number; `nameOf` gives a key's name as written, UTF-8.
+template <class NameOf>
+std::string describeKeys(const Keys::const_iterator& begin, const Keys::const_iterator& end, NameOf nameOf) {
     constexpr std::size_t kShownRuns = 8;
-    std::string out = keys.size() == 1 ? "ключ " : "ключи ";
-    for (std::size_t r = 0; r < runs.size() && r < kShownRuns; ++r) {
-        const KeyRef& a = keys[runs[r].first];
-        const KeyRef& b = keys[runs[r].last];
-        if (r > 0) {
-            out += ", ";
+    // Runs of consecutive numbers on consecutive lines are shown as one range.
+    std::string out = std::distance(begin, end) == 1 ? "ключ " : "ключи ";
+    std::size_t runs = 0;
+    std::size_t more = 0;
+    for (auto first = begin; first != end;) {
+        auto last = first;
+        while (std::next(last) != end && std::next(last)->number == last->number + 1 &&
+               std::next(last)->line == last->line + 1) {
+            ++last;
         }
-        if (runs[r].first == runs[r].last) {
-            out += a.name + " (строка " + std::to_string(a.line) + ")";
+        if (runs < kShownRuns) {
+            if (runs > 0) {
+                out += ", ";
+            }
+            if (first == last) {
+                out += nameOf(*first) + " (строка " + std::to_string(first->line) + ")";
+            } else {
+                out += nameOf(*first) + "–" + nameOf(*last) + " (строки " + std::to_string(first->line) + "–" +
+                       std::to_string(last->line) + ")";
+            }
         } else {
-            out += a.name + "–" + b.name + " (строки " + std::to_string(a.line) + "–" + std::to_string(b.line) + ")";
+            more += static_cast<std::size_t>(std::distance(first, last)) + 1;
         }
+        ++runs;
+        first = std::next(last);
     }
-    if (runs.size() > kShownRuns) {
-        std::size_t more = 0;
-        for (std::size_t r = kShownRuns; r < runs.size(); ++r) {
-            more += runs[r].last - runs[r].first + 1;
-        }
+    if (more > 0) {
         out += " и ещё " + std::to_string(more);
     }
     return out;
@@ -177,47 +181,80 @@ public:
             case ReadStatus::Failed:
                 return fail("файл не читается: нет права на чтение или ошибка чтения");
         }
+        if (file_.text().size() > std::numeric_limits<std::uint32_t>::max()) {
+            return fail("файл больше " + std::to_string(kMaxDataFileBytes >> 20) + " МиБ: Мнемора его не читает");
+        }
         checkEncoding();
         gatherLines();
-        checkSections();
         checkPerceptions();
         for (int list = 1; list <= kLists; ++list) {
             checkList(list);
         }
-        std::stable_sort(report_.findings.begin(), report_.findings.end(),
-                         [](const Finding& a, const Finding& b) { return a.line < b.line; });
-        return std::move(report_);
+        return finish();
     }
 
 private:
-    struct KeyLine {
-        std::size_t line;
-        std::string_view name;
-        std::string_view rawValue;
-    };
+    // A section the reader reads (the first [Disk], the first of each list)
+    // and its numbered keys; the others are never looked into.
     struct Section {
-        std::size_t line;
+        std::size_t line = 0;
         std::string_view name;
-        std::vector<KeyLine> keys;
+        Keys keys;
     };
-    // The keys of a section that the reader reads, by number: the first of each.
+    // A finding and the order it was made in, for the same line.
     struct Numbered {
-        std::size_t line;
-        std::string_view value;  // finished
-        std::string name;        // UTF-8
+        Finding finding;
+        std::uint64_t order = 0;
     };
+    static bool before(const Numbered& a, const Numbered& b) {
+        return a.finding.line != b.finding.line ? a.finding.line < b.finding.line : a.order < b.order;
+    }
 
     DataFileReport fail(std::string text) {
         add(FindingLevel::Error, 0, std::move(text));
+        return finish();
+    }
+
+    // Every finding is counted; of those about lines only the first
+    // kMaxShownFindings by line are kept, so that a file of millions of
+    // faulty lines costs no more than a screenful of them each.
+    void add(FindingLevel level, std::size_t line, std::string text) {
+        if (countedOnly(level, line)) {
+            return;
+        }
+        ++report_.levelCounts[static_cast<std::size_t>(level)];
+        // A heap with the last finding by line on top, to be let go first.
+        kept_.push_back({{level, line, std::move(text)}, order_++});
+        std::push_heap(kept_.begin(), kept_.end(), before);
+        if (kept_.size() > kMaxShownFindings) {
+            std::pop_heap(kept_.begin(), kept_.end(), before);
+            kept_.pop_back();
+            ++report_.findingsLeftOut;
+        }
+    }
+
+    // A finding that would come after every one kept, once enough are:
+    // counted, and its text not even made.
+    bool countedOnly(FindingLevel level, std::size_t line) {
+        if (kept_.size() < kMaxShownFindings || line < kept_.front().finding.line) {
+            return false;
+        }
+        ++report_.levelCounts[static_cast<std::size_t>(level)];
+        ++report_.findingsLeftOut;
+        return true;
+    }
+
+    DataFileReport finish() {
+        std::sort(kept_.begin(), kept_.end(), before);
+        report_.findings.reserve(kept_.size());
+        for (Numbered& n : kept_) {
+            report_.findings.push_back(std::move(n.finding));
+        }
         return std::move(report_);
     }
 
-    void add(FindingLevel level, std::size_t line, std::string text) {
-        report_.findings.push_back({level, line, std::move(text)});
-    }
-
     [[nodiscard]] std::string u(std::string_view inFile) const { return file_.toUtf8(inFile); }
-    [[nodiscard]] std::string sectionName(const Section& s) const { return "[" + excerpt(u(s.name)) + "]"; }
+    [[nodiscard]] std::string sectionName(std::string_view name) const { return "[" + excerpt(u(name)) + "]"; }
 
     void checkEncoding() {
         switch (enc_) {
@@ -325,9 +362,13 @@ private:
 
     static bool isComment(std::string_view text) { return text.front() == ';' || text.front() == '#'; }
 
+    // One pass over the lines: each section is judged when it starts, and
+    // only the numbered keys of sections the reader reads are kept.
     void gatherLines() {
         ProfileLineReader lines(file_.text());
         ProfileLine line;
+        bool inSection = false;
+        Section* current = nullptr;
         while (lines.next(line)) {
             if (line.kind == ProfileLine::Kind::Blank) {
                 continue;
@@ -342,19 +383,20 @@ private:
             }
             switch (line.kind) {
                 case ProfileLine::Kind::Section:
-                    sections_.push_back({line.number, line.name, {}});
+                    inSection = true;
+                    current = startSection(line);
                     break;
                 case ProfileLine::Kind::Key:
-                    if (sections_.empty()) {
+                    if (!inSection) {
                         add(FindingLevel::Warning, line.number, "строка до первого раздела: не читается");
-                    } else {
-                        sections_.back().keys.push_back({line.number, line.name, line.rawValue});
+                    } else if (current != nullptr) {
+                        gatherKey(*current, line);
                     }
                     break;
                 case ProfileLine::Kind::Other:
                     add(FindingLevel::Warning, line.number,
-                        sections_.empty() ? "строка до первого раздела: не читается"
-                                          : "строка не раздел и не ключ (в ней нет «=»): не читается");
+                        !inSection ? "строка до первого раздела: не читается"
+                                   : "строка не раздел и не ключ (в ней нет «=»): не читается");
                     break;
                 case ProfileLine::Kind::Blank:
                     break;
@@ -364,89 +406,121 @@ private:
 
     // Which sections the reader reads: the first "Disk" and the first of
     // each of List1 to List30; the others are allowed and left alone.
-    void checkSections() {
-        std::unordered_map<std::string, const Section*> first;
-        for (const Section& s : sections_) {
-            const std::string folded = foldProfileName(s.name, enc_);
-            std::optional<int> list;
-            if (folded == "DISK") {
-                // read
-            } else if (folded.starts_with("LIST")) {
-                const NumberName n = classifyNumber(std::string_view(folded).substr(4));
-                if (n.kind == NumberName::Kind::NeverRead) {
-                    std::string text = "раздел " + sectionName(s) + " не читается: " + n.why;
-                    if (!n.meant.empty()) {
-                        text += " ([List" + excerpt(n.meant) + "])";
-                    }
-                    add(FindingLevel::Warning, s.line, text);
-                    continue;
-                }
-                if (n.kind == NumberName::Kind::None) {
-                    continue;
-                }
-                if (n.value < 1 || n.value > kLists) {
-                    add(FindingLevel::Warning, s.line,
-                        "раздел " + sectionName(s) + " не читается: списков 30, от [List1] до [List30]");
-                    continue;
-                }
-                list = static_cast<int>(n.value);
-            } else {
-                continue;
-            }
-            const auto [it, isFirst] = first.try_emplace(folded, &s);
-            if (!isFirst) {
-                add(FindingLevel::Warning, s.line,
-                    "раздел " + sectionName(s) + " повторяется: читается только первый, " +
-                        sectionName(*it->second) + " из строки " + std::to_string(it->second->line) +
-                        ", а ключи этого не читаются");
-                continue;
-            }
-            if (list) {
-                lists_[*list] = &s;
-            } else {
-                disk_ = &s;
-            }
-        }
-    }
-
-    // The keys of a read section: findings about single keys, and the
-    // numbered keys the reader can find.
-    std::map<std::uint64_t, Numbered> numberedKeys(const Section& s) {
-        std::map<std::uint64_t, Numbered> numbered;
-        std::unordered_map<std::string, std::size_t> firstLine;
-        for (const KeyLine& k : s.keys) {
-            const NumberName n = classifyNumber(k.name);
-            if (n.kind == NumberName::Kind::None) {
-                continue;  // a key of the author's own, which the reader never asks for
-            }
-            const std::string name = excerpt(u(k.name));
+    Section* startSection(const ProfileLine& line) {
+        const std::string folded = foldProfileName(line.name, enc_);
+        std::optional<int> list;
+        if (folded == "DISK") {
+            // read
+        } else if (folded.starts_with("LIST")) {
+            const NumberName n = classifyNumber(std::string_view(folded).substr(4));
             if (n.kind == NumberName::Kind::NeverRead) {
-                std::string text = "ключ " + inQuotes(name) + " никогда не читается: " + n.why;
+                std::string text = "раздел " + sectionName(line.name) + " не читается: " + n.why;
                 if (!n.meant.empty()) {
-                    text += " (" + inQuotes(excerpt(n.meant)) + ")";
+                    text += " ([List" + excerpt(n.meant) + "])";
                 }
-                add(FindingLevel::Warning, k.line, text);
-                continue;
+                add(FindingLevel::Warning, line.number, text);
+                return nullptr;
             }
-            const auto [it, isFirst] = firstLine.try_emplace(foldProfileName(k.name, enc_), k.line);
-            if (!isFirst) {
-                add(FindingLevel::Warning, k.line,
-                    "ключ " + name + " повторяется: читается первый, из строки " + std::to_string(it->second) +
-                        ", а этот нет");
-                continue;
+            if (n.kind == NumberName::Kind::None) {
+                return nullptr;
             }
-            const std::string_view value = finishProfileValue(k.rawValue, enc_);
-            checkValue(k, value);
-            numbered.emplace(n.value, Numbered{k.line, value, name});
+            if (n.value < 1 || n.value > kLists) {
+                add(FindingLevel::Warning, line.number,
+                    "раздел " + sectionName(line.name) + " не читается: списков 30, от [List1] до [List30]");
+                return nullptr;
+            }
+            list = static_cast<int>(n.value);
+        } else {
+            return nullptr;
         }
-        return numbered;
+        Section& s = list ? lists_[*list] : disk_;
+        if (s.line != 0) {
+            add(FindingLevel::Warning, line.number,
+                "раздел " + sectionName(line.name) + " повторяется: читается только первый, " +
+                    sectionName(s.name) + " из строки " + std::to_string(s.line) + ", а ключи этого не читаются");
+            return nullptr;
+        }
+        s.line = line.number;
+        s.name = line.name;
+        return &s;
     }
 
-    void checkValue(const KeyLine& k, std::string_view value) {
+    void gatherKey(Section& s, const ProfileLine& k) {
+        const NumberName n = classifyNumber(k.name);
+        if (n.kind == NumberName::Kind::None) {
+            return;  // a key of the author's own, which the reader never asks for
+        }
+        if (n.kind == NumberName::Kind::NeverRead) {
+            std::string text = "ключ " + inQuotes(excerpt(u(k.name))) + " никогда не читается: " + n.why;
+            if (!n.meant.empty()) {
+                text += " (" + inQuotes(excerpt(n.meant)) + ")";
+            }
+            add(FindingLevel::Warning, k.number, text);
+            return;
+        }
+        s.keys.push_back({static_cast<std::uint32_t>(std::min<std::uint64_t>(n.value, kFarNumber)),
+                          static_cast<std::uint32_t>(k.number),
+                          static_cast<std::uint32_t>(k.text.data() - file_.text().data())});
+    }
+
+    // The line a key was read from, read again.
+    [[nodiscard]] ProfileLine lineOf(const KeyAt& key) const {
+        // Only the line itself: the reader looks ahead for line ends, and
+        // from here to the end of a large file for each key would be slow.
+        const std::string_view text = file_.text();
+        const std::size_t end = text.find_first_of("\r\n", key.offset);
+        ProfileLineReader again(text.substr(key.offset, end == std::string_view::npos ? end : end - key.offset));
+        ProfileLine line;
+        again.next(line);
+        line.number = key.line;
+        return line;
+    }
+    [[nodiscard]] std::string nameOf(const KeyAt& key) const { return excerpt(u(lineOf(key).name)); }
+    [[nodiscard]] std::string_view valueOf(const KeyAt& key) const {
+        return finishProfileValue(lineOf(key).rawValue, enc_);
+    }
+
+    // The keys the reader can find in a read section, one a number in number
+    // order: the first of each name. Findings about single keys on the way.
+    void settleKeys(Keys& keys) {
+        std::sort(keys.begin(), keys.end(), [](const KeyAt& a, const KeyAt& b) {
+            return a.number != b.number ? a.number < b.number : a.line < b.line;
+        });
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < keys.size();) {
+            std::size_t end = i + 1;
+            while (end < keys.size() && keys[end].number == keys[i].number) {
+                ++end;
+            }
+            const ProfileLine first = lineOf(keys[i]);
+            checkValue(first, finishProfileValue(first.rawValue, enc_));
+            // Numbers too long for any file share one number here; only the
+            // same name is the same key.
+            const std::string folded = end - i > 1 ? foldProfileName(first.name, enc_) : std::string();
+            for (std::size_t j = i + 1; j < end; ++j) {
+                if (keys[i].number != kFarNumber && countedOnly(FindingLevel::Warning, keys[j].line)) {
+                    continue;  // one more repeat of the same key, past what is shown
+                }
+                const ProfileLine again = lineOf(keys[j]);
+                if (foldProfileName(again.name, enc_) != folded) {
+                    checkValue(again, finishProfileValue(again.rawValue, enc_));
+                    continue;
+                }
+                add(FindingLevel::Warning, again.number,
+                    "ключ " + excerpt(u(again.name)) + " повторяется: читается первый, из строки " +
+                        std::to_string(first.number) + ", а этот нет");
+            }
+            keys[kept++] = keys[i];
+            i = end;
+        }
+        keys.resize(kept);
+    }
+
+    void checkValue(const ProfileLine& k, std::string_view value) {
         // The value as written, before the reader cuts it.
         std::string_view whole = k.rawValue;
         if (const auto nul = whole.find('\0'); nul != std::string_view::npos) {
-            add(FindingLevel::Warning, k.line, "в значении нулевой байт: всё, что после него, не читается");
+            add(FindingLevel::Warning, k.number, "в значении нулевой байт: всё, что после него, не читается");
             whole = whole.substr(0, nul);
         }
         while (!whole.empty() && (whole.front() == ' ' || whole.front() == '\t')) {
@@ -456,7 +530,7 @@ private:
             whole.remove_suffix(1);
         }
         if (whole.size() >= 2 && (whole.front() == '"' || whole.front() == '\'') && whole.back() == whole.front()) {
-            add(FindingLevel::Warning, k.line,
+            add(FindingLevel::Warning, k.number,
                 "кавычки по краям значения снимаются: покажется " + inQuotes(excerpt(u(whole.substr(1, whole.size() - 2)))) +
                     "; чтобы они остались, удвойте их");
             whole = whole.substr(1, whole.size() - 2);
@@ -469,7 +543,7 @@ private:
             while (from < shown.size() && (static_cast<unsigned char>(shown[from]) & 0xC0) == 0x80) {
                 ++from;
             }
-            add(FindingLevel::Warning, k.line,
+            add(FindingLevel::Warning, k.number,
                 "значение длиннее " + std::to_string(kMaxValueChars) + " знаков (" + std::to_string(total) +
                     "): покажутся только первые " + std::to_string(kMaxValueChars) + ", до «…" +
                     shown.substr(from) + "»");
@@ -482,7 +556,7 @@ private:
                 ++i;
                 continue;
             }
-            add(FindingLevel::Warning, k.line,
+            add(FindingLevel::Warning, k.number,
                 "одиночный «&» не показывается, а подчёркивает следующую букву: чтобы показать «&», пишите «&&»");
             break;
         }
@@ -503,51 +577,57 @@ private:
         std::uint64_t count = 0;
         bool reported = false;
     };
-    Run countRun(const std::map<std::uint64_t, Numbered>& keys, std::uint64_t from, std::size_t sectionLine,
-                 const RunWords& words) {
+    static Keys::const_iterator find(const Keys& keys, std::uint64_t number) {
+        const auto it = std::lower_bound(keys.begin(), keys.end(), number,
+                                         [](const KeyAt& key, std::uint64_t n) { return key.number < n; });
+        return it != keys.end() && it->number == number ? it : keys.end();
+    }
+
+    Run countRun(const Keys& keys, std::uint64_t from, std::size_t sectionLine, const RunWords& words) {
         std::uint64_t k = from;
-        for (auto it = keys.find(k); it != keys.end() && !it->second.value.empty(); it = keys.find(k)) {
+        for (auto it = find(keys, k); it != keys.end() && !valueOf(*it).empty(); it = find(keys, k)) {
             ++k;
         }
-        std::vector<KeyRef> beyond;
-        for (auto it = keys.upper_bound(k); it != keys.end(); ++it) {
-            beyond.push_back({it->first, it->second.name, it->second.line});
-        }
-        if (beyond.empty()) {
+        const auto beyond = std::upper_bound(keys.begin(), keys.end(), k,
+                                             [](std::uint64_t n, const KeyAt& key) { return n < key.number; });
+        if (beyond == keys.end()) {
             return {k - from, false};
         }
         std::string text = words.section + ": ";
         std::size_t line = sectionLine;
-        if (const auto stop = keys.find(k); stop != keys.end()) {
-            line = stop->second.line;
+        if (const auto stop = find(keys, k); stop != keys.end()) {
+            line = stop->line;
             text += words.empty + std::to_string(k);
         } else {
-            if (const auto before = keys.find(k - 1); k > from && before != keys.end()) {
-                line = before->second.line;
+            if (const auto previous = find(keys, k - 1); k > from && previous != keys.end()) {
+                line = previous->line;
             }
             text += words.missing + std::to_string(k);
         }
         text += ": " + (k == from ? words.noneRead : words.endsAt + std::to_string(k - 1));
-        const char* verb = beyond.size() == 1 ? " не читается" : " не читаются";
-        add(FindingLevel::Warning, line, text + ", и " + describeKeys(std::move(beyond)) + verb);
+        const char* verb = std::next(beyond) == keys.end() ? " не читается" : " не читаются";
+        add(FindingLevel::Warning, line,
+            text + ", и " + describeKeys(beyond, keys.end(), [this](const KeyAt& key) { return nameOf(key); }) +
+                verb);
         return {k - from, true};
     }
 
     void checkPerceptions() {
-        if (disk_ == nullptr) {
+        if (disk_.line == 0) {
             add(FindingLevel::Error, 0, "нет раздела [Disk]: нет восприятий, и Мнемора не начнёт ни один список");
             return;
         }
-        const auto keys = numberedKeys(*disk_);
+        settleKeys(disk_.keys);
+        const Keys& keys = disk_.keys;
         const std::uint64_t count =
-            countRun(keys, 0, disk_->line,
+            countRun(keys, 0, disk_.line,
                      {"[Disk]", "нет восприятия ", "пустое восприятие ", "восприятия кончаются на ключе ",
                       "не читается ни одно восприятие"})
                 .count;
         report_.perceptions = count;
-        add(FindingLevel::Info, disk_->line, "восприятий: " + std::to_string(count));
+        add(FindingLevel::Info, disk_.line, "восприятий: " + std::to_string(count));
         if (count < 2) {
-            add(FindingLevel::Error, disk_->line,
+            add(FindingLevel::Error, disk_.line,
                 "восприятий меньше двух: Мнемора не начнёт ни один список (нужны ключи 0 и 1)");
         }
     }
@@ -555,18 +635,19 @@ private:
     void checkList(int list) {
         const std::string name = "[List" + std::to_string(list) + "]";
         const auto found = lists_.find(list);
-        if (found == lists_.end()) {
+        if (found == lists_.end() || found->second.line == 0) {
             add(FindingLevel::Warning, 0,
                 "нет раздела " + name + ": список " + std::to_string(list) + " сразу закончится");
             return;
         }
-        const Section& s = *found->second;
-        const auto keys = numberedKeys(s);
-        if (const auto header = keys.find(0); header == keys.end()) {
+        Section& s = found->second;
+        settleKeys(s.keys);
+        const Keys& keys = s.keys;
+        if (const auto header = find(keys, 0); header == keys.end()) {
             add(FindingLevel::Warning, s.line,
                 name + ": нет заголовка (ключ 0): покажется " + inQuotes(kDefaultHeader));
-        } else if (header->second.value.empty()) {
-            add(FindingLevel::Warning, header->second.line, name + ": заголовок (ключ 0) пуст: его место останется пустым");
+        } else if (valueOf(*header).empty()) {
+            add(FindingLevel::Warning, header->line, name + ": заголовок (ключ 0) пуст: его место останется пустым");
         }
         const Run run = countRun(keys, 1, s.line,
                                  {name, "нет вопроса ", "пустой вопрос ", "список кончается на вопросе ",
@@ -582,16 +663,16 @@ private:
     const IniSnapshot& file_;
     DataEncoding enc_;
     DataFileReport report_;
-    std::vector<Section> sections_;
-    const Section* disk_ = nullptr;
-    std::map<int, const Section*> lists_;
+    std::vector<Numbered> kept_;
+    std::uint64_t order_ = 0;
+    Section disk_;
+    std::map<int, Section> lists_;
 };
 
 }  // namespace
 
 std::size_t DataFileReport::count(FindingLevel level) const {
-    return static_cast<std::size_t>(
-        std::count_if(findings.begin(), findings.end(), [level](const Finding& f) { return f.level == level; }));
+    return static_cast<std::size_t>(levelCounts[static_cast<std::size_t>(level)]);
 }
 
 int DataFileReport::exitStatus() const {
@@ -625,8 +706,13 @@ std::string formatFinding(std::string_view fileName, const Finding& f) {
 }
 
 std::string formatSummary(const DataFileReport& report) {
-    return "ошибок: " + std::to_string(report.count(FindingLevel::Error)) +
-           ", предупреждений: " + std::to_string(report.count(FindingLevel::Warning));
+    std::string summary = "ошибок: " + std::to_string(report.count(FindingLevel::Error)) +
+                          ", предупреждений: " + std::to_string(report.count(FindingLevel::Warning));
+    if (report.findingsLeftOut > 0) {
+        summary += " (показаны первые " + std::to_string(kMaxShownFindings) + " находок по порядку строк, ещё " +
+                   std::to_string(report.findingsLeftOut) + " не показаны)";
+    }
+    return summary;
 }
 
 }  // namespace mnemora

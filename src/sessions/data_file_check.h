@@ -25,8 +25,14 @@ struct Finding {
     std::string text;      // Russian, UTF-8
 };
 
+// A file of millions of faulty lines gets this many findings shown, the
+// first by line; all are counted.
+inline constexpr std::size_t kMaxShownFindings = 10000;
+
 struct DataFileReport {
     std::vector<Finding> findings;  // those of the whole file first, then by line
+    std::array<std::uint64_t, 3> levelCounts{};  // all findings, by FindingLevel
+    std::uint64_t findingsLeftOut = 0;           // beyond kMaxShownFindings
     // What a session will read: perceptions, and questions of lists 1 to 30.
     std::uint64_t perceptions = 0;
     std::array<std::uint64_t, 31> questions{};  // by list number; [0] unused

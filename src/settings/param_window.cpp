@@ -127,6 +127,9 @@ std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& star
     initial.setStyleName(matched.styleName());  // the chooser finds its style row by name
     chooser->setCurrentFont(initial);
     column->addWidget(chooser);
+    // The chooser is a dialog of its own inside ours: Escape in it would
+    // close it alone and leave an empty frame. It cancels the whole dialog.
+    QObject::connect(chooser, &QDialog::rejected, &dialog, &QDialog::reject);
 
     auto* colorRow = new QHBoxLayout;
     auto* colorLabel = new QLabel(QString::fromUtf8("&Цвет:"), &dialog);

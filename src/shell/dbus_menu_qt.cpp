@@ -1,6 +1,7 @@
 #include "shell/dbus_menu_qt.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDBusMetaType>
 #include <QMenu>
 
@@ -77,6 +78,10 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& event) 
     return arg;
 }
 
+bool modalLoopRunning() {
+    return QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr;
+}
+
 DBusMenuExporter::DBusMenuExporter(QMenu& menu, QObject* parent) : QObject(parent), root_(menu) {
     registerTypes();
     watch(root_);
@@ -91,6 +96,12 @@ void DBusMenuExporter::registerTypes() {
     qDBusRegisterMetaType<DBusMenuEvent>();
     qDBusRegisterMetaType<DBusMenuEventList>();
     qDBusRegisterMetaType<QList<int>>();
+    // The adaptor's slots and signals name the lists by these aliases, and
+    // D-Bus looks the types up by those names: without them EventGroup,
+    // GetGroupProperties and ItemsPropertiesUpdated are left off the bus.
+    qRegisterMetaType<DBusMenuItemPropertiesList>("mnemora::DBusMenuItemPropertiesList");
+    qRegisterMetaType<DBusMenuItemKeysList>("mnemora::DBusMenuItemKeysList");
+    qRegisterMetaType<DBusMenuEventList>("mnemora::DBusMenuEventList");
 }
 
 // Every item of the menu and its submenus, so that a change anywhere (an
@@ -123,6 +134,31 @@ QAction* DBusMenuExporter::actionFor(int id) const {
     return it != actions_.constEnd() ? it->data() : nullptr;
 }
 
+bool DBusMenuExporter::reachable(const QAction* item) const {
+    // Menus nest a few levels deep; the bound only guards against a cycle.
+    for (int depth = 0; item != nullptr && depth < 16; ++depth) {
+        if (!item->isEnabled()) {
+            return false;
+        }
+        const QAction* holder = nullptr;
+        for (QObject* owner : item->associatedObjects()) {
+            const auto* menu = qobject_cast<const QMenu*>(owner);
+            if (menu != nullptr && menu != &root_) {
+                holder = menu->menuAction();
+                break;
+            }
+        }
+        item = holder;
+    }
+    return true;
+}
+
+void DBusMenuExporter::replyWithError(const QString& text) {
+    if (calledFromDBus()) {
+        sendErrorReply(QDBusError::InvalidArgs, text);
+    }
+}
+
 bool DBusMenuExporter::knows(int id) { return id == 0 || actionFor(id) != nullptr; }
 
 QVariantMap DBusMenuExporter::properties(int id, const QStringList& names) {
@@ -134,7 +170,7 @@ QVariantMap DBusMenuExporter::properties(int id, const QStringList& names) {
             all.insert(QStringLiteral("type"), QStringLiteral("separator"));
         } else {
             all.insert(QStringLiteral("label"), QString::fromStdString(dbusMenuLabel(item->text().toStdString())));
-            all.insert(QStringLiteral("enabled"), item->isEnabled());
+            all.insert(QStringLiteral("enabled"), reachable(item));
             if (QMenu::menuInAction(item) != nullptr) {
                 all.insert(QStringLiteral("children-display"), QStringLiteral("submenu"));
             }
@@ -172,10 +208,20 @@ bool DBusMenuExporter::handleEvent(int id, const QString& eventId) {
     if (item == nullptr && id != 0) {
         return false;
     }
-    if (eventId == QLatin1String("clicked") && item != nullptr && item->isEnabled() && !item->isSeparator() &&
-        QMenu::menuInAction(item) == nullptr) {
-        QMetaObject::invokeMethod(item, &QAction::trigger, Qt::QueuedConnection);
+    if (eventId != QLatin1String("clicked") || item == nullptr || item->isSeparator() ||
+        QMenu::menuInAction(item) != nullptr || modalLoopRunning()) {
+        return true;
     }
+    // Asked again when it runs: a burst of calls is queued behind the first,
+    // and the first may have opened a box (or begun a session) by then.
+    QMetaObject::invokeMethod(
+        this,
+        [this, chosen = QPointer<QAction>(item)] {
+            if (chosen && reachable(chosen) && !modalLoopRunning()) {
+                chosen->trigger();
+            }
+        },
+        Qt::QueuedConnection);
     return true;
 }
 
@@ -202,7 +248,13 @@ DBusMenuItemPropertiesList DBusMenuAdaptor::GetGroupProperties(const QList<int>&
 }
 
 QDBusVariant DBusMenuAdaptor::GetProperty(int id, const QString& name) {
-    return QDBusVariant(exporter_->properties(id, {name}).value(name));
+    const QVariantMap found = exporter_->knows(id) ? exporter_->properties(id, {name}) : QVariantMap();
+    if (const auto it = found.constFind(name); it != found.constEnd()) {
+        return QDBusVariant(*it);
+    }
+    exporter_->replyWithError(exporter_->knows(id) ? QStringLiteral("Item %1 has no property %2").arg(id).arg(name)
+                                                   : QStringLiteral("No item %1").arg(id));
+    return QDBusVariant(QVariant(0));  // not sent: the error is the reply
 }
 
 void DBusMenuAdaptor::Event(int id, const QString& eventId, const QDBusVariant&, uint) {

@@ -2,6 +2,7 @@
 
 #include <QDBusAbstractAdaptor>
 #include <QDBusArgument>
+#include <QDBusContext>
 #include <QDBusVariant>
 #include <QHash>
 #include <QList>
@@ -57,12 +58,20 @@ const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuItemKeys& item
 QDBusArgument& operator<<(QDBusArgument& arg, const DBusMenuEvent& event);
 const QDBusArgument& operator>>(const QDBusArgument& arg, DBusMenuEvent& event);
 
+// While one of the program's modal windows or boxes is open (its loop
+// running), nothing that comes from outside may choose, open or step
+// anything: it would run inside that loop, and each box it showed would nest
+// one more.
+bool modalLoopRunning();
+
 // A QMenu offered over DBusMenu, for a tray host that draws the menu itself
 // (where the program cannot place a pop-up of its own). Items are numbered
 // as they are first seen, the menu itself being 0; captions, enabled state
 // and submenus are read from the live menu at every request, and a change
-// of any item tells the host to fetch the layout again.
-class DBusMenuExporter : public QObject {
+// of any item tells the host to fetch the layout again. An item counts as
+// enabled only when the submenus that hold it are too, as in the menu
+// itself, where a greyed submenu cannot be opened.
+class DBusMenuExporter : public QObject, protected QDBusContext {
     Q_OBJECT
 public:
     explicit DBusMenuExporter(QMenu& menu, QObject* parent = nullptr);
@@ -75,17 +84,23 @@ public:
     QVariantMap properties(int id, const QStringList& names);
     bool knows(int id);
     // A "clicked" event chooses the item, after the call has returned, as a
-    // choice in the program's own menu does. Other events change nothing.
+    // choice in the program's own menu does, if it is still enabled then and
+    // no modal window is open. Other events change nothing. False for an
+    // unknown id.
     bool handleEvent(int id, const QString& eventId);
     [[nodiscard]] uint revision() const { return revision_; }
     // The number the host knows an item by; -1 for one that is not in the menu.
     int idOf(const QAction* item);
+    // Answers the D-Bus call being handled with an error instead of a value
+    // (D-Bus keeps the context of a call to an adaptor on its parent, this).
+    void replyWithError(const QString& text);
 
 signals:
     void layoutUpdated(uint revision, int parent);
 
 private:
     [[nodiscard]] QAction* actionFor(int id) const;
+    [[nodiscard]] bool reachable(const QAction* item) const;
     void watch(QMenu& menu);
 
     QMenu& root_;
@@ -95,7 +110,8 @@ private:
     uint revision_ = 1;
 };
 
-// The com.canonical.dbusmenu interface over the exporter.
+// The com.canonical.dbusmenu interface over the exporter. Every call gets a
+// reply: a D-Bus error where there is nothing to answer with.
 class DBusMenuAdaptor : public QDBusAbstractAdaptor {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "com.canonical.dbusmenu")

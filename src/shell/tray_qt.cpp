@@ -80,10 +80,16 @@ QSystemTrayIcon& QtTrayShell::xembedIcon() {
 }
 
 void QtTrayShell::post(std::uint32_t mouseMessage) {
+    // Under a modal window the tray does nothing, as an XEmbed icon, blocked
+    // by the modal window, does by itself. Checked again when the message
+    // runs: what was queued before a box opened runs inside the box's loop.
+    if (modalLoopRunning()) {
+        return;
+    }
     QMetaObject::invokeMethod(
         this,
         [this, mouseMessage] {
-            if (controller_ != nullptr) {
+            if (controller_ != nullptr && !modalLoopRunning()) {
                 guarded([&] { controller_->WMTrayNotify(mouseMessage); });
             }
         },
@@ -98,11 +104,20 @@ void QtTrayShell::onActivated() {
 }
 
 void QtTrayShell::onContextMenu(int x, int y) {
+    // Where the host draws the exported menu, a pop-up of ours could not be
+    // placed, and it would hold the keyboard where the user cannot see it.
+    if (modalLoopRunning() || (kind_ == Kind::StatusNotifier && exported_)) {
+        return;
+    }
     // The host's point is in physical pixels; the menu is placed in the
-    // screen's logical ones.
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    const qreal ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
-    hostPoint_ = ScreenPoint{static_cast<int>(x / ratio), static_cast<int>(y / ratio)};
+    // screen's logical ones, and on a screen whatever the host sent.
+    std::vector<ScreenArea> screens;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        const QRect r = screen->geometry();
+        screens.push_back({r.x(), r.y(), r.width(), r.height(), screen->devicePixelRatio()});
+    }
+    const LogicalPoint at = hostPointOnScreens(x, y, screens);
+    hostPoint_ = ScreenPoint{at.x, at.y};
     post(WM_RBUTTONDOWN);
 }
 

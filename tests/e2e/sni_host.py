@@ -15,6 +15,21 @@ private session bus.
     sni_host.py click <service> <label>...
                                         send "clicked" to the item reached by
                                         these labels ("_" marks left out)
+    sni_host.py click-group <service> <label>...
+                                        the same as a one-event EventGroup
+    sni_host.py burst <service> <count> <how> [<label>...]
+                                        <count> calls at once, without waiting
+                                        for replies in between: ContextMenu or
+                                        Activate (at 10,10), or "clicked" on the
+                                        labelled item as Event calls and
+                                        EventGroup calls of ten in turn (click);
+                                        prints how many were answered
+    sni_host.py property <service> <id> <name>
+                                        GetProperty on the menu: the value, or
+                                        "error <name>"
+    sni_host.py members <service> <path> <interface>
+                                        the methods and signals the object
+                                        exports, one a line
 """
 import sys
 import time
@@ -108,6 +123,54 @@ def walk(node, depth=0):
         yield from walk(child, depth + 1)
 
 
+def find_item(service, labels):
+    node = layout(service)
+    for label in labels:
+        matches = [c for c in node[2] if plain(c[1].get("label", "")) == label]
+        if not matches:
+            sys.exit("no menu item %r" % label)
+        node = matches[0]
+    return node[0]
+
+
+def click_event(item_id):
+    return (item_id, "clicked", GLib.Variant("i", 0), 0)
+
+
+def burst(service, count, how, labels):
+    connection = bus()
+    loop = GLib.MainLoop()
+    state = {"answered": 0, "errors": 0, "left": count}
+    item_id = find_item(service, labels) if how == "click" else 0
+
+    def done(conn, result):
+        try:
+            conn.call_finish(result)
+            state["answered"] += 1
+        except GLib.Error as e:
+            if state["errors"] == 0:
+                sys.stderr.write("first error: %s\n" % e.message)
+            state["errors"] += 1
+        state["left"] -= 1
+        if state["left"] == 0:
+            loop.quit()
+
+    for n in range(count):
+        if how == "click" and n % 2:
+            path, iface, method = "/MenuBar", MENU_IFACE, "EventGroup"
+            params = GLib.Variant("(a(isvu))", ([click_event(item_id)] * 10,))
+        elif how == "click":
+            path, iface, method = "/MenuBar", MENU_IFACE, "Event"
+            params = GLib.Variant("(isvu)", click_event(item_id))
+        else:
+            path, iface, method = ITEM_PATH, ITEM_IFACE, how
+            params = GLib.Variant("(ii)", (10, 10))
+        connection.call(service, path, iface, method, params, None, Gio.DBusCallFlags.NONE, 60000, None, done)
+    GLib.timeout_add_seconds(90, loop.quit)
+    loop.run()
+    print("answered %d errors %d unanswered %d" % (state["answered"], state["errors"], state["left"]))
+
+
 def plain(label):
     return label.replace("__", "\0").replace("_", "").replace("\0", "_")
 
@@ -136,14 +199,29 @@ def main():
             label = "-" if props.get("type") == "separator" else plain(props.get("label", ""))
             print("%d %d %s %s" % (depth, item_id, "on" if props.get("enabled", True) else "off", label))
     elif command == "click":
-        node = layout(args[0])
-        for label in args[1:]:
-            matches = [c for c in node[2] if plain(c[1].get("label", "")) == label]
-            if not matches:
-                sys.exit("no menu item %r" % label)
-            node = matches[0]
-        call(args[0], "/MenuBar", MENU_IFACE, "Event",
-             GLib.Variant("(isvu)", (node[0], "clicked", GLib.Variant("i", 0), 0)))
+        call(args[0], "/MenuBar", MENU_IFACE, "Event", GLib.Variant("(isvu)", click_event(find_item(args[0], args[1:]))))
+    elif command == "click-group":
+        unknown = call(args[0], "/MenuBar", MENU_IFACE, "EventGroup",
+                       GLib.Variant("(a(isvu))", ([click_event(find_item(args[0], args[1:]))],)), "(ai)").unpack()[0]
+        if unknown:
+            sys.exit("EventGroup did not know %r" % unknown)
+    elif command == "burst":
+        burst(args[0], int(args[1]), args[2], args[3:])
+    elif command == "property":
+        try:
+            value = call(args[0], "/MenuBar", MENU_IFACE, "GetProperty",
+                         GLib.Variant("(is)", (int(args[1]), args[2])), "(v)").unpack()[0]
+            print(value)
+        except GLib.Error as e:
+            print("error " + Gio.DBusError.get_remote_error(e))
+    elif command == "members":
+        xml = call(args[0], args[1], "org.freedesktop.DBus.Introspectable", "Introspect", None, "(s)").unpack()[0]
+        iface = Gio.DBusNodeInfo.new_for_xml(xml).lookup_interface(args[2])
+        if iface is not None:
+            for m in iface.methods:
+                print(m.name)
+            for s in iface.signals:
+                print(s.name)
     else:
         sys.exit("unknown command " + command)
 

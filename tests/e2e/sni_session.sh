@@ -4,6 +4,10 @@
 # virtual X server with openbox. Checked:
 #  - the item's title, tooltip, icon and that it asks for ContextMenu;
 #  - ContextMenu opens the tray menu at the host's point, and a list begins;
+#    a point far off every screen opens it on the screen;
+#  - while a box is open, a burst of 10,000 ContextMenu and Activate calls
+#    opens no menu and no second box, each call is answered, and the
+#    program goes on;
 #  - minimised into the tray, SecondaryActivate does nothing, one Activate
 #    brings the window back (single-click mode);
 #  - the panel restarting gets the icon again at once, with its tip;
@@ -100,6 +104,32 @@ xdotool key Right; sleep 0.3    # "&Начать" opens, its first list highligh
 xdotool key Return
 main="$(wait_window 'Список 1\. Общие случаи\.')" || fail "list 1 did not begin from the menu"
 
+# A point no screen has: the menu opens on the screen all the same.
+host call "$service" ContextMenu 2147483647 2147483647
+wait_for 30 test -n "$(visible_menu)" || fail "ContextMenu far off screen opened no menu"
+read -r mx my < <(visible_menu | sed -n 's/.* +\(-\?[0-9]*\)+\(-\?[0-9]*\)$/\1 \2/p')
+[ "${mx:-99999}" -ge 0 ] && [ "$mx" -lt 1024 ] && [ "${my:-99999}" -ge 0 ] && [ "$my" -lt 768 ] ||
+  fail "the menu for a point far off screen opened at $mx,$my"
+xdotool key Escape
+wait_for 30 test -z "$(visible_menu)" || fail "Escape left the menu open"
+
+# Under a box the panel can open, step or end nothing.
+boxes() { xdotool search --onlyvisible --name '^Мнемора$' 2>/dev/null | wc -l; }
+button_row
+click_at "$next_x" "$buttons_y"
+box="$(wait_window '^Мнемора$')" || fail "\">\" showed no box"
+for how in ContextMenu Activate; do
+  answers="$(host burst "$service" 10000 "$how")"
+  [ "$answers" = "answered 10000 errors 0 unanswered 0" ] || fail "a burst of $how under a box: $answers"
+done
+sleep 0.5
+kill -0 "$app" 2>/dev/null || fail "the program ended under the burst"
+[ -z "$(visible_menu)" ] || fail "ContextMenu opened the menu under a box"
+[ "$(boxes)" -eq 1 ] || fail "$(boxes) boxes after the burst, not one"
+shot sni-burst-under-box
+xdotool windowfocus --sync "$box" key Return
+wait_for 50 test "$(boxes)" -eq 0 || fail "the box did not close"
+
 minimise
 host call "$service" SecondaryActivate 10 10
 sleep 0.6
@@ -147,4 +177,4 @@ host double "$service" 100
 wait_for 30 viewable "$main" || fail "the icon of the new panel did not bring the window back"
 leave
 
-echo "PASS: status-notifier item: title, tooltip, icon, ContextMenu at the host's point, Activate in both modes, SecondaryActivate, a restarting, a late and a vanished panel, \"&Выход\""
+echo "PASS: status-notifier item: title, tooltip, icon, ContextMenu at the host's point and on screen for any point, nothing from the panel under a box (10,000 calls), Activate in both modes, SecondaryActivate, a restarting, a late and a vanished panel, \"&Выход\""

@@ -7,10 +7,18 @@
 #    tray menu;
 #  - a list begins from the host's menu: the session window is on screen (its
 #    yellow question text is in a screenshot) and the menu follows the
-#    session ("&Начать" greyed, "&Закончить" enabled);
+#    session ("&Начать" greyed, and so the lists under it, "&Закончить"
+#    enabled);
+#  - the menu exports EventGroup, GetGroupProperties and
+#    ItemsPropertiesUpdated, and GetProperty answers an unknown item or
+#    property with an error, not silence;
 #  - Activate while the window is shown and ContextMenu leave things working;
-#  - "&Закончить" from the menu ends the session and the window goes;
-#  - "&Выход" ends the program with exit code 0 and the item leaves the bus.
+#  - "&Закончить" from the menu (sent as an EventGroup) ends the session and
+#    the window goes;
+#  - "&Выход" ends the program with exit code 0 and the item leaves the bus;
+#  - with the data file missing, 10,000 clicks on a list in a burst (Event
+#    and EventGroup calls) are all answered and show one box, not a box
+#    inside a box, and the program goes on.
 # There is no way to press keys or click in weston's headless back end, so
 # what needs the pointer (the title bar's minimise button) is covered by the
 # window tests.
@@ -92,8 +100,19 @@ host call "$service" Activate 0 0
 host call "$service" ContextMenu 100 100
 sleep 0.5
 session_running || fail "Activate or ContextMenu disturbed the session"
+[ "$(item_state "Список 4. Стандартный процессинг.")" = off ] || fail "a list under the greyed \"&Начать\" is offered"
 
-host click "$service" Сессии Закончить || fail "the host could not choose \"&Закончить\""
+members="$(host members "$service" /MenuBar com.canonical.dbusmenu | sort | tr '\n' ' ')"
+for m in EventGroup GetGroupProperties ItemsPropertiesUpdated; do
+  [[ " $members" == *" $m "* ]] || fail "the menu does not export $m (it has: $members)"
+done
+[ "$(host property "$service" 1 label)" = "_Сессии" ] || fail "GetProperty did not give the first item's label"
+for probe in "1 no-such-property" "99999 label"; do
+  answer="$(host property "$service" $probe)"
+  [ "$answer" = "error org.freedesktop.DBus.Error.InvalidArgs" ] || fail "GetProperty $probe answered: $answer"
+done
+
+host click-group "$service" Сессии Закончить || fail "the host could not choose \"&Закончить\""
 wait_for 50 session_idle || fail "\"&Закончить\" did not end the session"
 sleep 0.5
 [ "$(yellow_pixels)" -eq 0 ] || fail "the session window stayed on screen after \"&Закончить\""
@@ -101,4 +120,25 @@ sleep 0.5
 host click "$service" Выход || fail "the host could not choose \"&Выход\""
 expect_clean_exit
 wait_for 30 grep -qs "^unregistered $service" "$work/watcher.log" || fail "the item stayed on the bus"
-echo "PASS: Wayland (weston): the host's menu begins and ends a session, \"&Выход\" ends the program cleanly"
+
+# The state after an install started from the desktop menu: no data file,
+# so each list chosen shows a box. Every window the program opens is one
+# xdg_toplevel in the protocol log.
+store_values '"Start"=dword:00000000' '"DataFile"="/nonexistent/Mnemora.ini"'
+: >"$work/watcher.log"
+start_mnemora "$bin" "$examples" QT_QPA_PLATFORM=wayland XDG_RUNTIME_DIR="$XDG_RUNTIME_DIR" WAYLAND_DISPLAY="$socket" \
+  WAYLAND_DEBUG=client
+wait_for 100 grep -qs "^registered" "$work/watcher.log" || fail "the item did not register again"
+service="$(awk '/^registered/ {print $2; exit}' "$work/watcher.log")"
+toplevels() { grep -c 'get_toplevel' "$work/mnemora.log"; }
+before="$(toplevels)"
+answers="$(host burst "$service" 10000 click Сессии Начать "Список 1. Общие случаи.")"
+[ "$answers" = "answered 10000 errors 0 unanswered 0" ] || fail "a burst of clicks: $answers"
+sleep 1
+app_ended && fail "the program ended under the burst"
+opened=$(($(toplevels) - before))
+[ "$opened" -eq 1 ] || fail "the burst opened $opened windows, not one box"
+rss="$(awk '/^VmRSS/ {print $2}' "/proc/$app/status")"
+echo "after the burst: one box, ${rss} kB resident"
+kill "$app"
+echo "PASS: Wayland (weston): the host's menu begins and ends a session, \"&Выход\" ends the program cleanly, a burst of clicks shows one box"

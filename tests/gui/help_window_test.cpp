@@ -106,9 +106,10 @@ TEST_F(HelpWindowTest, ContentsPaneListsTheTopicsAndNavigates) {
     EXPECT_EQ(tree.currentItem(), windowItem->child(1));
 }
 
-TEST_F(HelpWindowTest, TitleNamesThePageShown) {
+TEST_F(HelpWindowTest, TitleNamesThePageShownBesideMnemorasIcon) {
     ASSERT_TRUE(window.showTopic(chm, 1000));
     EXPECT_EQ(window.windowTitle(), "General help — Справка Мнеморы");
+    EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(32, 32)));
 }
 
 TEST_F(HelpWindowTest, OpensBesideTheAskingWindowAndStaysWhereTheUserPutIt) {

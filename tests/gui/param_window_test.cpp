@@ -375,5 +375,30 @@ TEST(FontDialogResultRule, ColourChangesOnlyWhenOneWasPicked) {
     EXPECT_EQ(font.Color, clRed);
 }
 
+// The real dialog: one Escape, wherever the focus is in the font chooser,
+// cancels it whole rather than leaving an empty frame behind.
+TEST(FontDialog, OneEscapeCancelsTheWholeDialog) {
+    test::qtApp();
+    TFont start;
+    bool frameLeft = false;
+    QTimer::singleShot(100, [] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        QWidget* focus = dialog->focusWidget() != nullptr ? dialog->focusWidget() : dialog;
+        QTest::keyClick(focus, Qt::Key_Escape);
+    });
+    QTimer guard;  // still open later: one Escape was not enough
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            frameLeft = true;
+            dialog->close();
+        }
+    });
+    guard.start(1500);
+    EXPECT_EQ(runFontDialog(nullptr, start), std::nullopt);
+    EXPECT_FALSE(frameLeft);
+}
+
 }  // namespace
 }  // namespace mnemora

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDialog>
 #include <QDBusMetaType>
 #include <QMenu>
 #include <QSignalSpy>
@@ -152,6 +153,36 @@ TEST_F(ExportedMenuTest, ClickedChoosesEnabledItemsOnlyAfterTheCallHasReturned) 
     EXPECT_FALSE(menu.handleEvent(9999, "clicked"));
 }
 
+// What the menu shows greyed, no call can choose: a list under "&Начать"
+// while a session runs, and anything at all while a modal window is open,
+// including a choice queued just before it opened.
+TEST_F(ExportedMenuTest, GreyedOrUnderAModalWindowNothingIsChosen) {
+    QSignalSpy list1(form.menuItem("NT11"), &QAction::triggered);
+    form.setNT10Enabled(false);  // a session runs
+    EXPECT_EQ(props("NT11").value("enabled"), false);
+    EXPECT_TRUE(menu.handleEvent(id("NT11"), "clicked"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(list1.count(), 0);
+    form.setNT10Enabled(true);
+    EXPECT_EQ(props("NT11").value("enabled"), true);
+
+    QDialog box;
+    box.setModal(true);
+    box.show();
+    menu.handleEvent(id("NT6"), "clicked");
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(helpPlatform.contexts.empty()) << "chosen under a modal window";
+    box.hide();
+    menu.handleEvent(id("NT6"), "clicked");
+    box.show();  // opened before the queued choice runs
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(helpPlatform.contexts.empty()) << "a queued choice ran under a modal window";
+    box.hide();
+    menu.handleEvent(id("NT6"), "clicked");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(helpPlatform.contexts, std::vector<std::int32_t>{1000});
+}
+
 class TrayShellTest : public ::testing::Test {
 protected:
     QApplication& app = test::qtApp();
@@ -205,6 +236,33 @@ TEST_F(TrayShellTest, ContextMenuOpensTheTrayMenuAtTheHostsPoint) {
     // The point is used once; the next menu goes where the pointer is.
     const ScreenPoint next = run->trayShell().cursorPos();
     EXPECT_FALSE(next.x == 120 && next.y == 140);
+}
+
+TEST_F(TrayShellTest, UnderAModalWindowThePanelOpensAndRestoresNothing) {
+    ASSERT_NE(run, nullptr);
+    QMenu* popup = run->form().trayPopup();
+    bool opened = false;
+    QTimer closer;  // a menu that did open must not hold the test
+    QObject::connect(&closer, &QTimer::timeout, popup, [&] {
+        if (popup->isVisible()) {
+            opened = true;
+            popup->close();
+        }
+    });
+    closer.start(20);
+    run->application().Minimize();
+    QDialog box;
+    box.setModal(true);
+    box.show();
+    emit item().contextMenuRequested(120, 140);
+    emit item().activated(10, 10);
+    QTest::qWait(100);
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(run->application().minimized());
+    box.hide();
+    emit item().contextMenuRequested(120, 140);
+    QTest::qWait(100);
+    EXPECT_TRUE(opened);
 }
 
 // Some platforms (Wayland) hand the window's request to minimise to the

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace mnemora {
 namespace {
 
@@ -47,12 +49,18 @@ TEST(HelpPlacement, StaysOnTheScreenVertically) {
     EXPECT_EQ(r.bottom(), 1080);
 }
 
-TEST(HelpPlacement, NarrowsToASideRatherThanCover) {
+TEST(HelpPlacement, NarrowsBesideOnlyAsFarAsAPageStillReads) {
     const HelpRect small{0, 0, 1024, 768};
-    const HelpRect asker{100, 100, 400, 300};  // 512 free on the right
-    const HelpRect r = placeHelpWindow(asker, kWindow, small);
-    EXPECT_EQ(r, (HelpRect{512, 100, 512, 560}));
-    EXPECT_EQ(overlapArea(r, asker), 0);
+    const HelpRect asker{100, 100, 200, 300};  // 712 free on the right
+    EXPECT_EQ(placeHelpWindow(asker, kWindow, small), (HelpRect{312, 100, 712, 560}));
+    // The start window in the middle: 300 free on either side and 222 above
+    // and below. A window that narrow would set a word a line, so it goes
+    // over the asker at full size.
+    const HelpRect start{312, 234, 400, 300};
+    const HelpRect r = placeHelpWindow(start, kWindow, small);
+    EXPECT_EQ(r.width, 820);
+    EXPECT_EQ(r.height, 560);
+    EXPECT_TRUE(inside(r, small));
 }
 
 TEST(HelpPlacement, ShortensBelowASmallCentredDialogOnASmallScreen) {
@@ -86,6 +94,40 @@ TEST(HelpPlacement, WindowLargerThanTheScreenShrinksToIt) {
     const HelpRect tiny{0, 0, 640, 480};
     const HelpRect r = placeHelpWindow({}, kWindow, tiny);
     EXPECT_EQ(r, tiny);
+}
+
+// Whatever numbers a window manager reports, the arithmetic stays in range
+// and the window comes out non-empty, on a sane screen on that screen.
+TEST(HelpPlacement, ExtremeGeometryStaysInRange) {
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    const HelpRect sane{0, 0, 1920, 1080};
+    struct Case {
+        HelpRect asker, window, screen;
+    } const cases[] = {
+        {{kMax, kMax, kMax, kMax}, kWindow, sane},
+        {{kMin, kMin, kMax, kMax}, kWindow, sane},
+        {{100, 100, 300, 200}, {0, 0, kMax, kMax}, sane},
+        {{100, 100, 300, 200}, {0, 0, kMin, kMin}, sane},
+        {{1900, 1000, kMax, kMax}, kWindow, sane},
+        {{-10, -10, kMax, 50}, kWindow, sane},
+        {{100, 100, 300, 200}, kWindow, {kMax - 10, kMax - 10, kMax, kMax}},
+        {{kMax - 5, kMax - 5, 3, 3}, kWindow, {kMax - 10, kMax - 10, kMax, kMax}},
+        {{kMin, kMin, 10, 10}, kWindow, {kMin, kMin, kMax, kMax}},
+        {{0, 0, 10, 10}, kWindow, {kMin, kMin, kMax, kMax}},
+        {{0, 0, 10, 10}, kWindow, {0, 0, kMin, kMin}},
+    };
+    for (const Case& c : cases) {
+        const HelpRect r = placeHelpWindow(c.asker, c.window, c.screen, kMax, kMax, kMax);
+        const HelpRect d = placeHelpWindow(c.asker, c.window, c.screen);
+        for (const HelpRect& placed : {r, d}) {
+            EXPECT_FALSE(placed.empty()) << c.asker.x << "," << c.asker.y;
+            if (c.screen == sane) {
+                EXPECT_TRUE(inside(placed, sane)) << placed.x << "," << placed.y << " " << placed.width;
+            }
+        }
+        EXPECT_GE(overlapArea(c.asker, c.screen), 0);
+    }
 }
 
 }  // namespace

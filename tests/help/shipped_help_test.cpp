@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -18,6 +20,7 @@
 #include "core/caption.h"
 #include "core/cp1251.h"
 #include "help/chm_archive_chm.h"
+#include "help/chm_mend.h"
 #include "help/help_map.h"
 #include "help/help_text.h"
 #include "sessions/tray_catalogue.h"
@@ -190,6 +193,21 @@ class ShippedHelp : public ::testing::Test {
 
     static inline std::unique_ptr<ChmArchive> help_;
 };
+
+// The headers as every reader expects them (the build mends what the
+// compiler writes): nothing is left to put right.
+TEST_F(ShippedHelp, HeadersNeedNoMending) {
+#ifdef MNEMORA_SHIPPED_HELP
+    std::ifstream in(MNEMORA_SHIPPED_HELP, std::ios::binary);
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string shipped = bytes;
+    const auto mend = mendChmHeaders(bytes);
+    ASSERT_TRUE(mend) << "not a help file the mender can read";
+    EXPECT_FALSE(mend->secondGuid);
+    EXPECT_FALSE(mend->firstListingChunk);
+    EXPECT_EQ(bytes, shipped);
+#endif
+}
 
 TEST_F(ShippedHelp, EveryTopicNumberOfTheProgramOpensAPageOfItsOwn) {
     const std::vector<std::int32_t> contexts = programContexts();

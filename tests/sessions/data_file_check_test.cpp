@@ -287,5 +287,29 @@ TEST(DataFileCheck, CountsAgreeWithTheReader) {
     }
 }
 
+// A file of a great many faulty lines shows the first findings by line and
+// counts every one; the exit status and the summary see them all.
+TEST(DataFileCheck, ManyFaultyLinesShowTheFirstAndCountAll) {
+    std::string bytes = "[Disk]\r\n0=a\r\n";
+    for (std::size_t i = 0; i < kMaxShownFindings + 500; ++i) {
+        bytes += i % 2 == 0 ? "1=b\r\n" : "junk\r\n";  // repeats of key 1, and lines without "="
+    }
+    bytes += cleanFile("", 1);
+    const DataFileReport r = check(bytes);
+    const std::size_t faulty = kMaxShownFindings + 500 - 1;  // the first "1=b" counts
+    EXPECT_EQ(r.count(FindingLevel::Warning), faulty);
+    EXPECT_EQ(r.exitStatus(), 1);
+    EXPECT_EQ(r.perceptions, 2u);
+    EXPECT_EQ(r.findingsLeftOut, r.count(FindingLevel::Info) + faulty - r.findings.size());
+    ASSERT_EQ(r.findings.size(), kMaxShownFindings);
+    for (std::size_t i = 1; i < r.findings.size(); ++i) {
+        ASSERT_LE(r.findings[i - 1].line, r.findings[i].line);
+    }
+    // The encoding and the perceptions (line 1) first, then lines 4 on.
+    EXPECT_EQ(r.findings.back().line, kMaxShownFindings + 1);
+    EXPECT_NE(formatSummary(r).find("ещё " + std::to_string(r.findingsLeftOut) + " не показаны"), std::string::npos)
+        << formatSummary(r);
+}
+
 }  // namespace
 }  // namespace mnemora

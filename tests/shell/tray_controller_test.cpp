@@ -311,6 +311,33 @@ TEST(StatusNotifierActivations, RestoreInEachClickMode) {
     }
 }
 
+// Any two numbers a host sends land on a screen, the one that holds the
+// point or else the nearest, in that screen's logical pixels.
+TEST(StatusNotifierPoint, LandsOnTheNearestScreen) {
+    const std::vector<ScreenArea> two = {{0, 0, 1920, 1080, 1.0}, {1920, 0, 1280, 1024, 1.0}};
+    const std::vector<ScreenArea> hiDpi = {{0, 0, 1280, 720, 2.0}};
+    constexpr std::int64_t kMax = 2147483647;
+    constexpr std::int64_t kMin = -2147483648LL;
+    struct Case {
+        std::int64_t x, y;
+        const std::vector<ScreenArea>* screens;
+        LogicalPoint want;
+    } const cases[] = {
+        {300, 400, &two, {300, 400}},
+        {2000, 900, &two, {2000, 900}},         // on the second screen
+        {kMax, kMax, &two, {3199, 1023}},       // far right: the second screen's corner
+        {kMin, kMin, &two, {0, 0}},
+        {2500, 1050, &two, {2500, 1023}},       // below the shorter screen
+        {-50, 500, &two, {0, 500}},
+        {1000, 700, &hiDpi, {500, 350}},        // physical pixels halved
+        {kMax, kMin, &hiDpi, {1279, 0}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(hostPointOnScreens(c.x, c.y, *c.screens), c.want) << c.x << "," << c.y;
+    }
+    EXPECT_EQ(hostPointOnScreens(kMax, kMax, {}), (LogicalPoint{0, 0}));
+}
+
 TEST(StatusNotifierMenu, KeyMarksBecomeUnderscores) {
     EXPECT_EQ(dbusMenuLabel("&Сессии"), "_Сессии");
     EXPECT_EQ(dbusMenuLabel("Список 10. &Прерывания."), "Список 10. _Прерывания.");
