@@ -98,8 +98,9 @@ bool ChartController::QuerySave() {
     return false;
 }
 
-ChartDialog ChartController::dialog(std::string_view title, std::string_view filter) const {
-    return ChartDialog{title, filter, kChartDefaultExt, reportDir_};
+ChartDialog ChartController::dialog(std::string_view title, std::string_view filter,
+                                    const std::string& offered) const {
+    return ChartDialog{title, filter, kChartDefaultExt, reportDir_, offered};
 }
 
 void ChartController::ActionNewExecute() {
@@ -112,10 +113,12 @@ void ChartController::ActionOpenFileExecute() {
     if (!QuerySave()) {
         return;
     }
-    const std::optional<std::string> path = view_.runOpenDialog(dialog(kOpenDialogTitle, kOpenDialogFilter));
+    const std::optional<std::string> path =
+        view_.runOpenDialog(dialog(kOpenDialogTitle, kOpenDialogFilter, openChosen_));
     if (!path) {
         return;
     }
+    openChosen_ = *path;
     // The file is read into a fresh chart first: one that cannot be opened
     // leaves the chart on screen as it was, rather than an empty one.
     TToneChart loaded = chart_;
@@ -164,10 +167,12 @@ void ChartController::ActionSaveAsExecute() {
     if (!saveAsEnabled_) {
         return;
     }
-    const std::optional<std::string> path = view_.runSaveDialog(dialog(kSaveDialogTitle, kSaveDialogFilter));
+    const std::optional<std::string> path =
+        view_.runSaveDialog(dialog(kSaveDialogTitle, kSaveDialogFilter, saveChosen_));
     if (!path) {
         return;
     }
+    saveChosen_ = *path;
     fileName_ = *path;
     UpdateCaption();
     writeToCurrentFile();

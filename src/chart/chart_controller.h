@@ -38,7 +38,8 @@ struct ChartDialog {
     std::string_view title;
     std::string_view filter;
     std::string_view defaultExt;
-    std::string initialDir;  // empty: the platform's choice
+    std::string initialDir;    // empty: the platform's choice
+    std::string offeredPath;   // the file last chosen in this dialog; empty at first
 };
 
 // What the controller needs of the chart window.
@@ -119,7 +120,7 @@ private:
     void setNote(const std::string& text);
     void setActionsEnabled(bool enabled);
     void writeToCurrentFile();
-    [[nodiscard]] ChartDialog dialog(std::string_view title, std::string_view filter) const;
+    [[nodiscard]] ChartDialog dialog(std::string_view title, std::string_view filter, const std::string& offered) const;
 
     ChartView& view_;
     Clock clock_;
@@ -133,6 +134,9 @@ private:
     std::string note_;
     std::string caption_;
     std::string reportDir_;
+    // Each dialog offers the name last chosen in it; the program never sets one.
+    std::string openChosen_;
+    std::string saveChosen_;
 };
 
 }  // namespace mnemora

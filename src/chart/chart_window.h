@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "chart/chart_controller.h"
+#include "chart/chart_look.h"
 #include "common/help_hook.h"
 
 class QAction;
@@ -77,8 +78,7 @@ private:
     void createBottomStrip(QWidget* panel1);
     void paint(QWidget* w, TColor color);
     static void paintColor(QWidget* w, const QColor& color);
-    std::optional<std::string> runDialog(QFileDialog*& dialog, QString& lastChosen, const ChartDialog& wanted,
-                                         bool save);
+    std::optional<std::string> runDialog(QFileDialog*& dialog, const ChartDialog& wanted, bool save);
     static void offerName(QFileDialog* dialog, const QString& lastChosen);
 
     TMyHLPObject& help_;
@@ -95,16 +95,10 @@ private:
     QAction* ActionClose = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
-    QString openChosen_;  // the full path last chosen in each dialog
-    QString saveChosen_;
 };
 
-// Inactive cells take the desktop's grey text colour, or the classic grey
-// 0x808080 where that colour could hardly be told from the silver result cells.
+// The inactive cells' fill on this desktop (see inactiveCellColor).
 QColor inactiveCellColor(const QPalette& palette);
-// Whether two fills side by side could hardly be told apart (their luminance
-// contrast is below 1.5 to 1).
-bool hardToTellApart(const QColor& a, const QColor& b);
 
 // "*.ton (Файлы отчетов)|*.ton|..." as the dialog's name filters.
 QStringList dialogNameFilters(std::string_view filter);

@@ -488,6 +488,25 @@ TEST_F(ChartControllerTest, DialogsGetTitlesFiltersExtensionAndTheReportFolder) 
     EXPECT_EQ(save.initialDir, "/home/anna/reports");
 }
 
+TEST_F(ChartControllerTest, EachDialogOffersTheFileLastChosenInItAndACancelForgetsNothing) {
+    const std::string first = chartFile("first.ton", "_DateCreate=01.01.2026 10:00\r\n_Primet=\r\n");
+    openFile(first);
+    view.openPicks = {std::nullopt};
+    ctl.ActionOpenFileExecute();
+    click(1);
+    view.savePicks = {(dir / "saved.ton").string()};
+    ctl.ActionSaveAsExecute();
+    click(2);
+    view.savePicks = {std::nullopt};
+    ctl.ActionSaveAsExecute();
+    ASSERT_EQ(view.openDialogs.size(), 2u);
+    ASSERT_EQ(view.saveDialogs.size(), 2u);
+    EXPECT_EQ(view.openDialogs[0].offeredPath, "");
+    EXPECT_EQ(view.openDialogs[1].offeredPath, first);
+    EXPECT_EQ(view.saveDialogs[0].offeredPath, "");  // not the opened file's name
+    EXPECT_EQ(view.saveDialogs[1].offeredPath, (dir / "saved.ton").string());
+}
+
 TEST_F(ChartControllerTest, CloseHidesWithoutAskingAndKeepsEverything) {
     modifiedNewChart();
     ctl.ActionCloseExecute();
