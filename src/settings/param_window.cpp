@@ -102,9 +102,6 @@ private:
     bool installed_ = false;
 };
 
-constexpr std::uint8_t kAnsiCharset = 0;
-constexpr std::uint8_t kRussianCharset = 204;
-
 }  // namespace
 
 std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& start) {
@@ -163,20 +160,18 @@ std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& star
         return std::nullopt;
     }
     const QFont chosen = chooser->currentFont();
-    FontDialogResult result;
-    result.faceName = chosen.family() == standIn ? start.Name : chosen.family().toStdString();
-    result.pointSize = chosen.pointSize() > 0 ? chosen.pointSize() : start.Size();
-    result.weight = chosen.weight();
-    result.italic = chosen.italic();
-    result.underline = chosen.underline();
-    result.strikeout = chosen.strikeOut();
-    result.faceCharset =
-        QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Cyrillic) ? kRussianCharset
-                                                                                          : kAnsiCharset;
+    FontDialogEnd end;
+    end.face = chosen.family().toStdString();
+    end.pointSize = chosen.pointSize();
+    end.weight = chosen.weight();
+    end.italic = chosen.italic();
+    end.underline = chosen.underline();
+    end.strikeout = chosen.strikeOut();
+    end.cyrillicFace = QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Cyrillic);
     if (colors->currentIndex() != startIndex && colors->currentData().isValid()) {
-        result.pickedColor = colors->currentData().value<TColor>();
+        end.pickedColor = colors->currentData().value<TColor>();
     }
-    return result;
+    return fontDialogResult(start, standIn.toStdString(), end);
 }
 
 TFormParam::TFormParam(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,

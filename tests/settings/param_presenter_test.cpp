@@ -140,6 +140,32 @@ TEST(FontDialogResultRule, FaceSizeStyleAlwaysCharsetAndColourOnlyWhenChosen) {
     }
 }
 
+TEST(FontDialogResultRule, LeftAloneStandInKeepsTheStartFaceAndAMissingSizeTheStartSize) {
+    TFont start;
+    start.Name = "MS Sans Serif";
+    start.SetSize(15);
+    FontDialogEnd end;
+    end.face = "DejaVu Sans";  // what this desktop showed for it
+    end.pointSize = 0;
+    end.weight = 700;
+    end.cyrillicFace = true;
+    FontDialogResult r = fontDialogResult(start, "DejaVu Sans", end);
+    EXPECT_EQ(r.faceName, "MS Sans Serif");
+    EXPECT_EQ(r.pointSize, 15);
+    EXPECT_EQ(r.weight, 700);
+    EXPECT_EQ(r.faceCharset, kRussianCharset);
+    EXPECT_FALSE(r.pickedColor);
+    end.face = "Liberation Serif";
+    end.pointSize = 12;
+    end.cyrillicFace = false;
+    end.pickedColor = clRed;
+    r = fontDialogResult(start, "DejaVu Sans", end);
+    EXPECT_EQ(r.faceName, "Liberation Serif");
+    EXPECT_EQ(r.pointSize, 12);
+    EXPECT_EQ(r.faceCharset, kAnsiCharset);
+    EXPECT_EQ(r.pickedColor, clRed);
+}
+
 TEST_F(ParamPresenterTest, DialogsStartFromTheRecordAndCancelChangesNothing) {
     values.Color = clBtnFace;
     const TParamValues before = values;
