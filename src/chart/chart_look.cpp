@@ -42,7 +42,8 @@ std::vector<ChartPanelLayout> buildLayout() {
         out.emplace_back(panelAt(label(53 + 26 * r), fixed, 625, top, kRowHeight)).caption = tone;
         for (int pos = 1; pos <= TToneChart::kPositions; ++pos) {
             const int n = TToneChart::cellNumber(r, pos);
-            const ToneColumn& col = kToneColumns[static_cast<std::size_t>(columnOfPosition(pos) - 1)];
+            const ToneColumn& col =
+                kToneColumns[static_cast<std::size_t>(columnOfPosition(pos) - 1)];
             int y = top;
             int h = kRowHeight;
             if (col.isSplit()) {
@@ -50,10 +51,10 @@ std::vector<ChartPanelLayout> buildLayout() {
                 y = pos == col.firstPosition ? top : top + h;
             }
             const bool input = TToneChart::isInputCell(n);
-            ChartPanelLayout& cell =
-                out.emplace_back(panelAt((n == 1 || n == 183 || n == 184 ? "P" : "p") + std::to_string(n),
-                                         input ? ChartPanel::inputCell(n) : ChartPanel{kResultPanelTag, 0, n},
-                                         kCell * col.number, y, h));
+            ChartPanelLayout& cell = out.emplace_back(
+                panelAt((n == 1 || n == 183 || n == 184 ? "P" : "p") + std::to_string(n),
+                        input ? ChartPanel::inputCell(n) : ChartPanel{kResultPanelTag, 0, n},
+                        kCell * col.number, y, h));
             if (n == 1) {
                 cell.hint = kCell1Hint;
             }
@@ -82,7 +83,8 @@ const std::vector<ChartPanelLayout>& chartGridLayout() {
 
 CellLook chartCellLook(const TToneChart& chart, int n, TColor inactiveColor) {
     const TToneChart::Shade shade = chart.shade(n);
-    return {chart.marked(n) ? "X" : "", shade == TToneChart::Shade::Inactive ? inactiveColor : shadeColor(shade)};
+    return {chart.marked(n) ? "X" : "",
+            shade == TToneChart::Shade::Inactive ? inactiveColor : shadeColor(shade)};
 }
 
 TColor inactiveCellColor(TColor grayText) {

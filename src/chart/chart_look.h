@@ -19,11 +19,11 @@ struct ChartPanelLayout {
     int y = 0;
     int width = 0;
     int height = 0;
-    std::string caption;       // column number or tone label; cells start empty
-    std::string_view hint;     // tool tip: the column title, and cell 1's
-    bool clicks = false;       // headers and input cells react to a button release
-    bool helpCursor = false;   // headers
-    bool bold = false;         // cells
+    std::string caption;      // column number or tone label; cells start empty
+    std::string_view hint;    // tool tip: the column title, and cell 1's
+    bool clicks = false;      // headers and input cells react to a button release
+    bool helpCursor = false;  // headers
+    bool bold = false;        // cells
 };
 
 // Every panel of the grid in the order the window makes them, with the

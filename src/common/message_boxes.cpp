@@ -9,19 +9,24 @@ namespace mnemora {
 
 namespace {
 
-bool has(std::span<const Answer> buttons, Answer a) { return std::find(buttons.begin(), buttons.end(), a) != buttons.end(); }
+bool has(std::span<const Answer> buttons, Answer a) {
+    return std::find(buttons.begin(), buttons.end(), a) != buttons.end();
+}
 
 // Where no window can show a box: its text on standard error, and a question
 // gets the answer Escape would give.
 class StreamBoxes : public MessageBoxes {
-public:
+  public:
     void plain(const std::string& text) override { std::cerr << text << '\n'; }
-    Answer question(QuestionKind kind, const std::string& text, const std::vector<Answer>& buttons, int) override {
+    Answer question(QuestionKind kind, const std::string& text, const std::vector<Answer>& buttons,
+                    int) override {
         std::cerr << questionBoxCaption(kind) << ": " << text << '\n';
         return escapeAnswer(buttons);
     }
     void error(const std::string& text) override { std::cerr << text << '\n'; }
-    void fatal(const std::string& text) override { std::cerr << kFatalBoxCaption << ": " << text << '\n'; }
+    void fatal(const std::string& text) override {
+        std::cerr << kFatalBoxCaption << ": " << text << '\n';
+    }
 };
 
 MessageBoxes* g_replacement = nullptr;
@@ -31,25 +36,35 @@ MessageBoxes* g_frontEnd = nullptr;
 
 std::string_view questionBoxCaption(QuestionKind kind) {
     switch (kind) {
-    case QuestionKind::Warning: return "Warning";
-    case QuestionKind::Error: return "Error";
-    case QuestionKind::Information: return "Information";
-    case QuestionKind::Confirm: return "Confirm";
+        case QuestionKind::Warning:
+            return "Warning";
+        case QuestionKind::Error:
+            return "Error";
+        case QuestionKind::Information:
+            return "Information";
+        case QuestionKind::Confirm:
+            return "Confirm";
     }
     return "";
 }
 
 std::string_view answerButtonText(Answer answer) {
     switch (answer) {
-    case Answer::Yes: return "&Yes";
-    case Answer::No: return "&No";
-    case Answer::Ok: return "OK";
-    case Answer::Cancel: return "Cancel";
+        case Answer::Yes:
+            return "&Yes";
+        case Answer::No:
+            return "&No";
+        case Answer::Ok:
+            return "OK";
+        case Answer::Cancel:
+            return "Cancel";
     }
     return "";
 }
 
-Answer defaultAnswer(std::span<const Answer> buttons) { return has(buttons, Answer::Ok) ? Answer::Ok : Answer::Yes; }
+Answer defaultAnswer(std::span<const Answer> buttons) {
+    return has(buttons, Answer::Ok) ? Answer::Ok : Answer::Yes;
+}
 
 Answer escapeAnswer(std::span<const Answer> buttons) {
     if (has(buttons, Answer::Cancel)) {
@@ -66,10 +81,16 @@ MessageBoxes& messageBoxes() {
     return g_frontEnd != nullptr ? *g_frontEnd : stream;
 }
 
-void setMessageBoxes(MessageBoxes* boxes) { g_replacement = boxes; }
+void setMessageBoxes(MessageBoxes* boxes) {
+    g_replacement = boxes;
+}
 
-void setFrontEndMessageBoxes(MessageBoxes* boxes) { g_frontEnd = boxes; }
+void setFrontEndMessageBoxes(MessageBoxes* boxes) {
+    g_frontEnd = boxes;
+}
 
-std::string errorBoxText(const std::exception& failure) { return withFullStop(failure.what()); }
+std::string errorBoxText(const std::exception& failure) {
+    return withFullStop(failure.what());
+}
 
 }  // namespace mnemora

@@ -14,13 +14,13 @@ enum class QuestionKind { Warning, Error, Information, Confirm };
 // The program's three kinds of message box (and the fatal one before the
 // event loop). A front end draws them; tests put a scripted set in place.
 class MessageBoxes {
-public:
+  public:
     virtual ~MessageBoxes() = default;
     // Application title, the text, one OK button, no icon.
     virtual void plain(const std::string& text) = 0;
     // Caption by kind, its icon, English buttons; F1 asks for helpContext.
-    virtual Answer question(QuestionKind kind, const std::string& text, const std::vector<Answer>& buttons,
-                            int helpContext) = 0;
+    virtual Answer question(QuestionKind kind, const std::string& text,
+                            const std::vector<Answer>& buttons, int helpContext) = 0;
     // A failure that escaped a handler: stop icon, application title, OK.
     virtual void error(const std::string& text) = 0;
     // Start-up failed before the event loop: stop icon, kFatalBoxCaption.

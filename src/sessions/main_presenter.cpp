@@ -24,24 +24,46 @@ void MainPresenter::run(const std::function<void()>& hook) {
 void MainPresenter::actionExecuted(ActionId action) {
     guarded([&] {
         switch (action) {
-        case ActionId::Next: engine_->ShowQuestion(+1); break;
-        case ActionId::Prior: engine_->ShowQuestion(-1); break;
-        case ActionId::Break: engine_->EndSession(); break;
-        case ActionId::Exit: view_.closeWindow(); break;
-        case ActionId::Help: help_.HelpContext(kGeneralHelpContext); break;
-        case ActionId::HelpContext: help_.HelpContext(engine_->listHelpContext()); break;
-        case ActionId::Params: run(onParams); break;
-        case ActionId::About: run(onAbout); break;
-        case ActionId::EditTest: run(onEditTest); break;
+            case ActionId::Next:
+                engine_->ShowQuestion(+1);
+                break;
+            case ActionId::Prior:
+                engine_->ShowQuestion(-1);
+                break;
+            case ActionId::Break:
+                engine_->EndSession();
+                break;
+            case ActionId::Exit:
+                view_.closeWindow();
+                break;
+            case ActionId::Help:
+                help_.HelpContext(kGeneralHelpContext);
+                break;
+            case ActionId::HelpContext:
+                help_.HelpContext(engine_->listHelpContext());
+                break;
+            case ActionId::Params:
+                run(onParams);
+                break;
+            case ActionId::About:
+                run(onAbout);
+                break;
+            case ActionId::EditTest:
+                run(onEditTest);
+                break;
         }
     });
 }
 
-void MainPresenter::Edit_OClick() { guarded([this] { help_.HelpContext(engine_->PerceptionHelpContext()); }); }
+void MainPresenter::Edit_OClick() {
+    guarded([this] { help_.HelpContext(engine_->PerceptionHelpContext()); });
+}
 
 void MainPresenter::sessionItemChosen(std::size_t entry) {
     // The list begins after the menu has closed, as a posted command does.
-    view_.defer([this, entry] { guarded([this, entry] { engine_->ClickSession(sessionItemData(entry)); }); });
+    view_.defer([this, entry] {
+        guarded([this, entry] { engine_->ClickSession(sessionItemData(entry)); });
+    });
 }
 
 bool MainPresenter::FormCloseQuery() {
@@ -54,7 +76,9 @@ bool MainPresenter::FormCloseQuery() {
     return allowed;
 }
 
-void MainPresenter::windowMinimized() { run(onMinimized); }
+void MainPresenter::windowMinimized() {
+    run(onMinimized);
+}
 
 void MainPresenter::minimizeRequested(bool shown) {
     if (shown) {
@@ -75,10 +99,13 @@ void MainPresenter::hideWindow() {
     view_.hideWindow();
 }
 
-void MainPresenter::informationBox(const std::string& text) { messageBoxes().plain(text); }
+void MainPresenter::informationBox(const std::string& text) {
+    messageBoxes().plain(text);
+}
 
 Answer MainPresenter::errorQuestion(const std::string& text, int helpContext) {
-    return messageBoxes().question(QuestionKind::Error, text, {Answer::Yes, Answer::No, Answer::Cancel}, helpContext);
+    return messageBoxes().question(QuestionKind::Error, text,
+                                   {Answer::Yes, Answer::No, Answer::Cancel}, helpContext);
 }
 
 void MainPresenter::setTrayEnabled() {

@@ -15,7 +15,7 @@ namespace mnemora {
 
 // What the main window's presenter needs of a front end's window.
 class MainWindowView {
-public:
+  public:
     virtual ~MainWindowView() = default;
     virtual void setHeaderText(const std::string& text) = 0;
     virtual void setQuestionText(const std::string& text) = 0;
@@ -42,8 +42,9 @@ public:
 // help topic each action asks for, when a session begins, closing,
 // minimising and restoring. The shell sets the hooks.
 class MainPresenter : public SessionView, public AppearanceTarget {
-public:
-    MainPresenter(MainWindowView& view, SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random);
+  public:
+    MainPresenter(MainWindowView& view, SessionSettings& settings, TMyHLPObject& help,
+                  RandomGenerator& random);
     ~MainPresenter() override;
     MainPresenter(const MainPresenter&) = delete;
     MainPresenter& operator=(const MainPresenter&) = delete;
@@ -90,7 +91,9 @@ public:
     void setActionNextEnabled(bool on) override { view_.setActionEnabled(ActionId::Next, on); }
     void setActionPriorEnabled(bool on) override { view_.setActionEnabled(ActionId::Prior, on); }
     void setActionBreakEnabled(bool on) override { view_.setActionEnabled(ActionId::Break, on); }
-    void setActionHelpContextEnabled(bool on) override { view_.setActionEnabled(ActionId::HelpContext, on); }
+    void setActionHelpContextEnabled(bool on) override {
+        view_.setActionEnabled(ActionId::HelpContext, on);
+    }
     void setNT10Enabled(bool on) override { view_.setMenuItemEnabled("NT10", on); }
     void informationBox(const std::string& text) override;
     Answer errorQuestion(const std::string& text, int helpContext) override;
@@ -101,7 +104,7 @@ public:
     }
     void setTrayEnabled() override;
 
-private:
+  private:
     static void run(const std::function<void()>& hook);
 
     MainWindowView& view_;

@@ -20,7 +20,9 @@ void ParamPresenter::showAppearance() {
     view_.showStart(values_.Start);
 }
 
-void ParamPresenter::showPaths() { view_.showPaths(values_.DataFile, values_.ReportDir); }
+void ParamPresenter::showPaths() {
+    view_.showPaths(values_.DataFile, values_.ReportDir);
+}
 
 void ParamPresenter::Button4Click() {
     guarded([this] {
@@ -67,7 +69,9 @@ void ParamPresenter::BitBtn1Click() {
     view_.closeWithResult(mrOk);
 }
 
-void ParamPresenter::BitBtn3Click() { guarded([this] { help_.HelpContext(kWindowHelpContext); }); }
+void ParamPresenter::BitBtn3Click() {
+    guarded([this] { help_.HelpContext(kWindowHelpContext); });
+}
 
 void ParamPresenter::closed() {
     if (onClosed) {

@@ -16,7 +16,7 @@ namespace mnemora {
 
 // What the parameters presenter needs of a front end's window.
 class ParamView {
-public:
+  public:
     virtual ~ParamView() = default;
     // Showing a value writes nothing back into the record.
     virtual void showPaths(const std::string& dataFile, const std::string& reportDir) = 0;
@@ -41,12 +41,12 @@ public:
 // Every edit goes straight into the record; only OK writes the store, and
 // nothing is undone on Cancel.
 class ParamPresenter {
-public:
+  public:
     static constexpr int mrOk = 1;
     static constexpr int mrCancel = 2;
 
-    ParamPresenter(ParamView& view, TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,
-                   TMyHLPObject& help);
+    ParamPresenter(ParamView& view, TParamValues& values, RegistryBackend& store,
+                   const SettingsEnvironment& env, TMyHLPObject& help);
 
     // Runs each time the window closes, OK or Cancel, after the store was
     // written: the place to apply the appearance to the main window.
@@ -70,7 +70,7 @@ public:
     // The window has closed with its result, by whatever way.
     void closed();
 
-private:
+  private:
     void showAppearance();
     void showPaths();
 

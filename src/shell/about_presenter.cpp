@@ -6,9 +6,13 @@
 
 namespace mnemora {
 
-void AboutPresenter::FormCreate() { view_.setVersionText(SessionEngine::kBaseCaption); }
+void AboutPresenter::FormCreate() {
+    view_.setVersionText(SessionEngine::kBaseCaption);
+}
 
-void AboutPresenter::Label4MouseMove(AboutLink sender) { view_.setLinkLook(sender, true, clBlue); }
+void AboutPresenter::Label4MouseMove(AboutLink sender) {
+    view_.setLinkLook(sender, true, clBlue);
+}
 
 void AboutPresenter::Panel1MouseMove() {
     view_.setLinkLook(AboutLink::Label4, false, clWindowText);

@@ -19,7 +19,7 @@ enum class AboutLink { Label6, Label4 };
 
 // What the About presenter needs of a front end's window.
 class AboutView {
-public:
+  public:
     virtual ~AboutView() = default;
     virtual void setVersionText(const std::string& text) = 0;
     // The label's text as shown: the address a click mails.
@@ -32,7 +32,7 @@ public:
 // The About window's rules: the version line, the links' highlight and
 // where a click on an address goes.
 class AboutPresenter {
-public:
+  public:
     explicit AboutPresenter(AboutView& view) : view_(view) {}
 
     void FormCreate();
@@ -42,7 +42,7 @@ public:
     void Panel1MouseMove();
     void Label4Click(AboutLink sender);
 
-private:
+  private:
     AboutView& view_;
 };
 

@@ -13,7 +13,8 @@ ApplicationController::ApplicationController(FrontEnd& front, RegistryBackend& s
     start_ = &front_.createStartWindow(values_, store, help);
     chart_ = &front_.createChartWindow(help);
     tray_ = std::make_unique<TrayController>(
-        front_.createTrayShell(), [this] { return values_.Click; }, [this] { application_.Restore(); });
+        front_.createTrayShell(), [this] { return values_.Click; },
+        [this] { application_.Restore(); });
     front_.attachTray(*tray_);
     wire();
 
@@ -31,7 +32,9 @@ ApplicationController::ApplicationController(FrontEnd& front, RegistryBackend& s
 ApplicationController::~ApplicationController() = default;
 
 void ApplicationController::wire() {
-    application_.OnMinimize = [this] { tray_->ApplicationEvents1Minimize(MinimizeCause::Application); };
+    application_.OnMinimize = [this] {
+        tray_->ApplicationEvents1Minimize(MinimizeCause::Application);
+    };
     application_.OnRestore = [this] { tray_->ApplicationEvents1Restore(); };
 
     MainPresenter& main = *main_;

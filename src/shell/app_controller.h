@@ -20,14 +20,16 @@ namespace mnemora {
 // What start-up needs of a front end: its five windows, each made hidden
 // with its presenter, the tray of its desktop, and the ways to show them.
 class FrontEnd {
-public:
+  public:
     virtual ~FrontEnd() = default;
     virtual MainPresenter& createMainWindow(SessionSettings& settings, TMyHLPObject& help,
                                             RandomGenerator& random) = 0;
     virtual ParamPresenter& createParamWindow(TParamValues& values, RegistryBackend& store,
-                                              const SettingsEnvironment& env, TMyHLPObject& help) = 0;
+                                              const SettingsEnvironment& env,
+                                              TMyHLPObject& help) = 0;
     virtual AboutPresenter& createAboutWindow() = 0;
-    virtual StartPresenter& createStartWindow(TParamValues& values, RegistryBackend& store, TMyHLPObject& help) = 0;
+    virtual StartPresenter& createStartWindow(TParamValues& values, RegistryBackend& store,
+                                              TMyHLPObject& help) = 0;
     virtual ChartController& createChartWindow(TMyHLPObject& help) = 0;
     // The tray over the main window and its menu; the controller, once made,
     // is handed back so that the desktop's reports reach it.
@@ -49,7 +51,7 @@ public:
 // One run of the program below its front end: the live settings, the
 // presenters wired to each other, the tray logic, and start-up in its order.
 class ApplicationController {
-public:
+  public:
     // Makes the windows, loads the settings, goes into the tray and shows the
     // start window when it is wanted. A failure to load the settings throws
     // (mnemora::Error), and the program must then end.
@@ -65,7 +67,7 @@ public:
     MainPresenter& mainWindow() { return *main_; }
     ChartController& chartWindow() { return *chart_; }
 
-private:
+  private:
     void wire();
 
     FrontEnd& front_;

@@ -31,6 +31,8 @@ void StartPresenter::Button1Click() {
     });
 }
 
-void StartPresenter::SpeedButton2Click() { guarded([this] { help_.HelpContext(kGeneralHelpContext); }); }
+void StartPresenter::SpeedButton2Click() {
+    guarded([this] { help_.HelpContext(kGeneralHelpContext); });
+}
 
 }  // namespace mnemora

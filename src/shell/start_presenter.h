@@ -25,7 +25,7 @@ struct ScreenSize {
 
 // What the start window's presenter needs of a front end's window.
 class StartView {
-public:
+  public:
     virtual ~StartView() = default;
     [[nodiscard]] virtual bool showAtStartChecked() const = 0;
     virtual void hideWindow() = 0;
@@ -36,8 +36,9 @@ public:
 // The start window's rules. Closing the window by its close box is no
 // event here: it only hides the window and stores nothing.
 class StartPresenter {
-public:
-    StartPresenter(StartView& view, TParamValues& values, RegistryBackend& store, TMyHLPObject& help)
+  public:
+    StartPresenter(StartView& view, TParamValues& values, RegistryBackend& store,
+                   TMyHLPObject& help)
         : view_(view), values_(values), store_(store), help_(help) {}
 
     // Opens the tray menu with its top-left corner there and returns when it
@@ -50,7 +51,7 @@ public:
     // "Как работать с программой".
     void SpeedButton2Click();
 
-private:
+  private:
     StartView& view_;
     TParamValues& values_;
     RegistryBackend& store_;

@@ -47,7 +47,8 @@ TEST(ChartGrid, HasEveryPanelOnceInItsPlaceWithItsKindAndLook) {
     const int upper = TToneChart::cellNumber(3, 4), lower = TToneChart::cellNumber(3, 5);
     const ChartPanelLayout& u = panel("p" + std::to_string(upper));
     const ChartPanelLayout& d = panel("p" + std::to_string(lower));
-    EXPECT_EQ(std::vector<int>({u.x, u.y, u.height, d.y, d.height}), std::vector<int>({100, 145, 20, 165, 20}));
+    EXPECT_EQ(std::vector<int>({u.x, u.y, u.height, d.y, d.height}),
+              std::vector<int>({100, 145, 20, 165, 20}));
     EXPECT_EQ(panel("P1").hint, kCell1Hint);
     EXPECT_TRUE(panel("p7").hint.empty());
     EXPECT_EQ(panel("P183").panel.cell, 183);

@@ -17,10 +17,8 @@ TEST(QuestionBox, DefaultAndEscapeAnswersFollowTheButtonsItHas) {
     };
     using enum Answer;
     const std::vector<Case> cases{
-        {{Yes, No, Cancel}, Yes, Cancel},
-        {{Yes, No}, Yes, No},
-        {{Ok, Cancel}, Ok, Cancel},
-        {{Ok}, Ok, Ok},
+        {{Yes, No, Cancel}, Yes, Cancel}, {{Yes, No}, Yes, No},
+        {{Ok, Cancel}, Ok, Cancel},       {{Ok}, Ok, Ok},
         {{Yes, No, Ok}, Ok, No},
     };
     for (const Case& c : cases) {
@@ -48,10 +46,13 @@ TEST(GuardedHandler, FailureStopsTheHandlerAndShowsItsTextWithTheFullStopRule) {
         ++reached;
         throw std::runtime_error("Cannot open file /x/y.ton");
     });
-    guarded([] { throw std::runtime_error("Failed to set data for 'Start'"); });  // "'" sorts before "."
+    guarded([] {
+        throw std::runtime_error("Failed to set data for 'Start'");
+    });  // "'" sorts before "."
     guarded([&] { ++reached; });
     EXPECT_EQ(reached, 2);
-    EXPECT_EQ(boxes.errors, (std::vector<std::string>{"Cannot open file /x/y.ton.", "Failed to set data for 'Start'"}));
+    EXPECT_EQ(boxes.errors, (std::vector<std::string>{"Cannot open file /x/y.ton.",
+                                                      "Failed to set data for 'Start'"}));
 }
 
 }  // namespace

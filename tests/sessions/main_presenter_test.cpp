@@ -17,7 +17,7 @@ namespace {
 // A main window that keeps what it was told; deferred commands wait until
 // the test runs them, as posted commands wait for the menu's loop to end.
 class FakeMainView : public MainWindowView {
-public:
+  public:
     void setHeaderText(const std::string& t) override { header = t; }
     void setQuestionText(const std::string& t) override { question = t; }
     std::string questionText() const override { return question; }
@@ -27,10 +27,14 @@ public:
     void showWindow() override { shown = true; }
     void hideWindow() override { shown = false; }
     void setActionEnabled(ActionId a, bool on) override { enabled[a] = on; }
-    void setMenuItemEnabled(std::string_view name, bool on) override { items[std::string(name)] = on; }
+    void setMenuItemEnabled(std::string_view name, bool on) override {
+        items[std::string(name)] = on;
+    }
     void closeWindow() override { ++closeRequests; }
     void defer(std::function<void()> command) override { deferred.push_back(std::move(command)); }
-    void applyQuestionAppearance(const TFont&, TColor background) override { this->background = background; }
+    void applyQuestionAppearance(const TFont&, TColor background) override {
+        this->background = background;
+    }
 
     void runDeferred() {
         auto pending = std::move(deferred);
@@ -51,7 +55,7 @@ public:
 };
 
 class Settings : public SessionSettings {
-public:
+  public:
     std::string path;
     std::string dataFile() const override { return path; }
     void setDefaultPaths() override {}
@@ -59,7 +63,7 @@ public:
 };
 
 class MainPresenterTest : public ::testing::Test {
-protected:
+  protected:
     MainPresenterTest() {
         test::writeBytes(dir / "data.ini",
                          "[Disk]\r\n0=Зрение\r\n1=Слух\r\n[List5]\r\n0=Заголовок\r\n1=Вопрос\r\n");
@@ -127,7 +131,8 @@ TEST_F(MainPresenterTest, EachActionAsksForItsTopicOrHandsOverToTheShell) {
     }
     helpPlatform.contexts.clear();
     presenter.Edit_OClick();
-    EXPECT_EQ(helpPlatform.contexts, std::vector<std::int32_t>{4000 + 10 * presenter.engine().perceptionIndex()});
+    EXPECT_EQ(helpPlatform.contexts,
+              std::vector<std::int32_t>{4000 + 10 * presenter.engine().perceptionIndex()});
 }
 
 TEST_F(MainPresenterTest, ChosenListBeginsOnlyOnceTheMenuHasClosed) {
@@ -191,7 +196,8 @@ TEST(BandSplitterRule, BandStaysBetweenTheMinimumAndWhatLeavesTheQuestionArea) {
                                            {-5, 24, 300, 0},
                                            {290, 24, 300, 276},
                                            {100, 30, 50, 0}}) {  // no room for both
-        EXPECT_EQ(bandHeightWhileDragging(c.requested, c.minimum, c.shared), c.expected) << c.requested;
+        EXPECT_EQ(bandHeightWhileDragging(c.requested, c.minimum, c.shared), c.expected)
+            << c.requested;
     }
 }
 

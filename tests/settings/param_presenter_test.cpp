@@ -13,7 +13,7 @@ namespace mnemora {
 namespace {
 
 class FakeParamView : public ParamView {
-public:
+  public:
     void showPaths(const std::string& d, const std::string& r) override {
         dataFile = d;
         reportDir = r;
@@ -32,7 +32,9 @@ public:
         colorStarts.push_back(s);
         return colorAnswer;
     }
-    TColor screenColor(TColor c) const override { return isSystemColor(c) ? rgbColor(0xEF, 0xEF, 0xEF) : c; }
+    TColor screenColor(TColor c) const override {
+        return isSystemColor(c) ? rgbColor(0xEF, 0xEF, 0xEF) : c;
+    }
     void openAddress(const std::string& url) override { urls.push_back(url); }
     void setModalResult(int r) override { events.push_back("result " + std::to_string(r)); }
     void closeWithResult(int r) override { events.push_back("close " + std::to_string(r)); }
@@ -50,7 +52,7 @@ public:
 };
 
 class ParamPresenterTest : public ::testing::Test {
-protected:
+  protected:
     ParamPresenterTest() {
         values.DataFile = "/home/anna/old.ini";
         presenter.onClosed = [this] { view.events.push_back("closed"); };
@@ -94,7 +96,8 @@ TEST_F(ParamPresenterTest, OkSetsItsResultBeforeSavingSoARefusedWriteStillCloses
         }
         presenter.BitBtn1Click();
         presenter.closed();  // the window's close reports back
-        EXPECT_EQ(view.events, (std::vector<std::string>{"result 1", "close 1", "closed"})) << refuse;
+        EXPECT_EQ(view.events, (std::vector<std::string>{"result 1", "close 1", "closed"}))
+            << refuse;
         EXPECT_EQ(boxes.errors.size(), refuse ? 1u : 0u);
     }
     EXPECT_EQ(boxes.errors[0], "Failed to set data for 'Font_Name'");
@@ -113,10 +116,14 @@ TEST(FontDialogResultRule, FaceSizeStyleAlwaysCharsetAndColourOnlyWhenChosen) {
         bool bold;
     };
     const std::vector<Case> cases{
-        {"same face keeps its set", "Arial", 400, std::nullopt, std::nullopt, DEFAULT_CHARSET, clWindowText, false},
-        {"another face takes its own", "Verdana", 400, std::nullopt, std::nullopt, 204, clWindowText, false},
-        {"a chosen script wins", "Verdana", 401, std::uint8_t{0}, std::nullopt, 0, clWindowText, true},
-        {"a picked colour is taken", "Arial", 700, std::nullopt, clRed, DEFAULT_CHARSET, clRed, true},
+        {"same face keeps its set", "Arial", 400, std::nullopt, std::nullopt, DEFAULT_CHARSET,
+         clWindowText, false},
+        {"another face takes its own", "Verdana", 400, std::nullopt, std::nullopt, 204,
+         clWindowText, false},
+        {"a chosen script wins", "Verdana", 401, std::uint8_t{0}, std::nullopt, 0, clWindowText,
+         true},
+        {"a picked colour is taken", "Arial", 700, std::nullopt, clRed, DEFAULT_CHARSET, clRed,
+         true},
     };
     for (const Case& c : cases) {
         TFont font;
@@ -134,7 +141,8 @@ TEST(FontDialogResultRule, FaceSizeStyleAlwaysCharsetAndColourOnlyWhenChosen) {
         TakeFontDialogResult(font, r);
         EXPECT_EQ(font.Name, c.face) << c.what;
         EXPECT_EQ(font.Height, -27) << c.what;  // 20 points at 96 pixels per inch
-        EXPECT_EQ(font.Style, (TFontStyles{.bold = c.bold, .italic = true, .underline = true})) << c.what;
+        EXPECT_EQ(font.Style, (TFontStyles{.bold = c.bold, .italic = true, .underline = true}))
+            << c.what;
         EXPECT_EQ(font.Charset, c.charset) << c.what;
         EXPECT_EQ(font.Color, c.expectedColour) << c.what;
     }

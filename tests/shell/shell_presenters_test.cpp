@@ -19,7 +19,7 @@ using Log = std::vector<std::string>;
 // --- Start window -----------------------------------------------------------------
 
 class FakeStartView : public StartView {
-public:
+  public:
     explicit FakeStartView(Log& log) : log_(log) {}
     bool showAtStartChecked() const override { return checked; }
     void hideWindow() override { log_.push_back("hide start"); }
@@ -27,12 +27,12 @@ public:
     bool checked = true;
     ScreenSize screen{1024, 768};
 
-private:
+  private:
     Log& log_;
 };
 
 class StartPresenterTest : public ::testing::Test {
-protected:
+  protected:
     StartPresenterTest() {
         presenter.popupTrayMenu = [this](MenuPoint at) {
             log.push_back("menu " + std::to_string(at.x) + "," + std::to_string(at.y));
@@ -91,7 +91,7 @@ TEST(StartMenuPosition, CentreIsRoundedHalfToEvenThenMovedUpAndLeft) {
 // --- About window -----------------------------------------------------------------
 
 class FakeAboutView : public AboutView {
-public:
+  public:
     void setVersionText(const std::string& t) override { version = t; }
     std::string linkCaption(AboutLink link) const override {
         return link == AboutLink::Label4 ? "mnemora@example.org" : "mnemora-subscribe@example.org";
@@ -127,13 +127,14 @@ TEST(AboutPresenter, LinksLightUpUntilThePanelIsCrossedAndMailExactlyTheirCaptio
     EXPECT_EQ(view.label6, plain);
     about.Label4Click(AboutLink::Label6);
     about.Label4Click(AboutLink::Label4);
-    EXPECT_EQ(view.urls, (std::vector<std::string>{"mailto:mnemora-subscribe@example.org", "mailto:mnemora@example.org"}));
+    EXPECT_EQ(view.urls, (std::vector<std::string>{"mailto:mnemora-subscribe@example.org",
+                                                   "mailto:mnemora@example.org"}));
 }
 
 // --- Start-up over a whole fake front end -----------------------------------------
 
 class LoggingMainView : public MainWindowView {
-public:
+  public:
     explicit LoggingMainView(Log& log) : log_(log) {}
     void setHeaderText(const std::string&) override {}
     void setQuestionText(const std::string&) override {}
@@ -150,12 +151,12 @@ public:
     void applyQuestionAppearance(const TFont&, TColor) override { log_.push_back("appearance"); }
     std::string caption;
 
-private:
+  private:
     Log& log_;
 };
 
 class NullParamView : public ParamView {
-public:
+  public:
     void showPaths(const std::string&, const std::string&) override {}
     void showAppearance(const TFont&, TColor) override {}
     void showStart(bool) override {}
@@ -169,7 +170,7 @@ public:
 };
 
 class NullAboutView : public AboutView {
-public:
+  public:
     void setVersionText(const std::string&) override {}
     std::string linkCaption(AboutLink) const override { return {}; }
     void setLinkLook(AboutLink, bool, TColor) override {}
@@ -178,7 +179,7 @@ public:
 
 // Answers its open dialog with "cancel", noting the folder it was to start in.
 class LoggingChartView : public ChartView {
-public:
+  public:
     explicit LoggingChartView(Log& log) : log_(log) {}
     void setCaption(const std::string&) override {}
     void setCornerColor(TColor) override {}
@@ -198,12 +199,12 @@ public:
     void hideWindow() override {}
     ChartAnswer answer = ChartAnswer::Cancel;
 
-private:
+  private:
     Log& log_;
 };
 
 class LoggingTrayShell : public TrayShell {
-public:
+  public:
     explicit LoggingTrayShell(Log& log) : log_(log) {}
     bool notifyIcon(std::uint32_t message, const IconData& data) override {
         log_.push_back((message == NIM_ADD ? "tray add " : "tray remove ") + iconTipText(data));
@@ -224,19 +225,20 @@ public:
     bool accept = true;
     const LoggingMainView* main = nullptr;
 
-private:
+  private:
     Log& log_;
 };
 
 class FakeFrontEnd : public FrontEnd {
-public:
-    MainPresenter& createMainWindow(SessionSettings& s, TMyHLPObject& h, RandomGenerator& r) override {
+  public:
+    MainPresenter& createMainWindow(SessionSettings& s, TMyHLPObject& h,
+                                    RandomGenerator& r) override {
         log.push_back("main window");
         mainPresenter = std::make_unique<MainPresenter>(mainView, s, h, r);
         return *mainPresenter;
     }
-    ParamPresenter& createParamWindow(TParamValues& v, RegistryBackend& st, const SettingsEnvironment& e,
-                                      TMyHLPObject& h) override {
+    ParamPresenter& createParamWindow(TParamValues& v, RegistryBackend& st,
+                                      const SettingsEnvironment& e, TMyHLPObject& h) override {
         log.push_back("parameters window");
         param = std::make_unique<ParamPresenter>(paramView, v, st, e, h);
         return *param;
@@ -246,7 +248,8 @@ public:
         about = std::make_unique<AboutPresenter>(aboutView);
         return *about;
     }
-    StartPresenter& createStartWindow(TParamValues& v, RegistryBackend& st, TMyHLPObject& h) override {
+    StartPresenter& createStartWindow(TParamValues& v, RegistryBackend& st,
+                                      TMyHLPObject& h) override {
         log.push_back("start window");
         start = std::make_unique<StartPresenter>(startView, v, st, h);
         return *start;
@@ -283,7 +286,7 @@ public:
 };
 
 class StartUpTest : public ::testing::Test {
-protected:
+  protected:
     void storeStart(bool start) {
         TParamValues v;
         v.Start = start;
@@ -303,9 +306,9 @@ protected:
 TEST_F(StartUpTest, WindowsThenSettingsThenTheTrayThenTheStartWindow) {
     storeStart(true);
     ApplicationController app(front, store, env, help);
-    EXPECT_EQ(front.log, (Log{"main window", "parameters window", "about window", "start window", "chart window",
-                              "tray attached", "appearance", "tray add Мнемора (Версия 1.01) ", "hide main",
-                              "start shown"}));
+    EXPECT_EQ(front.log, (Log{"main window", "parameters window", "about window", "start window",
+                              "chart window", "tray attached", "appearance",
+                              "tray add Мнемора (Версия 1.01) ", "hide main", "start shown"}));
     EXPECT_EQ(app.values().Click, 1);
     EXPECT_FALSE(app.application().minimized());  // going into the tray is no minimise
 
@@ -327,7 +330,8 @@ TEST_F(StartUpTest, PresentersReachEachOtherThroughTheController) {
     main.actionExecuted(ActionId::About);
     main.actionExecuted(ActionId::EditTest);
     front.start->Button1Click();
-    EXPECT_EQ(front.log, (Log{"parameters shown", "appearance", "about shown", "chart shown", "hide start", "menu"}));
+    EXPECT_EQ(front.log, (Log{"parameters shown", "appearance", "about shown", "chart shown",
+                              "hide start", "menu"}));
 
     // Minimise and a double click (the stored mode) bring the window back.
     front.log.clear();

@@ -13,7 +13,7 @@ namespace mnemora::test {
 
 // Records every box instead of showing it; questions take scripted answers.
 class RecordingBoxes : public MessageBoxes {
-public:
+  public:
     RecordingBoxes() { setMessageBoxes(this); }
     ~RecordingBoxes() override { setMessageBoxes(nullptr); }
     RecordingBoxes(const RecordingBoxes&) = delete;
@@ -23,7 +23,8 @@ public:
     std::deque<Answer> answers;
 
     void plain(const std::string& text) override { plains.push_back(text); }
-    Answer question(QuestionKind, const std::string& text, const std::vector<Answer>&, int) override {
+    Answer question(QuestionKind, const std::string& text, const std::vector<Answer>&,
+                    int) override {
         questions.push_back(text);
         if (answers.empty()) {
             return Answer::Cancel;
@@ -38,11 +39,13 @@ public:
 
 // Takes every help request's context.
 class RecordingHelp : public HelpPlatform {
-public:
+  public:
     std::vector<std::int32_t> contexts;
     bool shiftDown() const override { return false; }
     void plainMessage(const std::string& text) override { messageBoxes().plain(text); }
-    void htmlHelp(std::string_view, std::uint32_t, std::int32_t data) override { contexts.push_back(data); }
+    void htmlHelp(std::string_view, std::uint32_t, std::int32_t data) override {
+        contexts.push_back(data);
+    }
 };
 
 }  // namespace mnemora::test
