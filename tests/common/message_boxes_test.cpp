@@ -27,18 +27,6 @@ TEST(QuestionBox, DefaultAndEscapeAnswersFollowTheButtonsItHas) {
     }
 }
 
-TEST(QuestionBox, CaptionsAndButtonsAreEnglish) {
-    EXPECT_EQ(questionBoxCaption(QuestionKind::Warning), "Warning");
-    EXPECT_EQ(questionBoxCaption(QuestionKind::Error), "Error");
-    EXPECT_EQ(questionBoxCaption(QuestionKind::Information), "Information");
-    EXPECT_EQ(questionBoxCaption(QuestionKind::Confirm), "Confirm");
-    EXPECT_EQ(answerButtonText(Answer::Yes), "&Yes");
-    EXPECT_EQ(answerButtonText(Answer::No), "&No");
-    EXPECT_EQ(answerButtonText(Answer::Ok), "OK");
-    EXPECT_EQ(answerButtonText(Answer::Cancel), "Cancel");
-    EXPECT_EQ(kFatalBoxCaption, "Application Error");
-}
-
 TEST(GuardedHandler, FailureStopsTheHandlerAndShowsItsTextWithTheFullStopRule) {
     test::RecordingBoxes boxes;
     int reached = 0;

@@ -91,16 +91,6 @@ class MainPresenterTest : public ::testing::Test {
     std::vector<std::string> hooks;
 };
 
-TEST_F(MainPresenterTest, StartsWithTheBaseCaptionTheWindowTopicAndOnlyTheMenuActionsOn) {
-    EXPECT_EQ(view.caption, "Мнемора (Версия 1.01) ");
-    EXPECT_EQ(view.helpContext, 1010);
-    for (const ActionInfo& info : mainActions()) {
-        EXPECT_EQ(view.enabled[info.id], info.enabledAtStart) << info.name;
-    }
-    EXPECT_FALSE(view.enabled[ActionId::Next]);
-    EXPECT_TRUE(view.enabled[ActionId::Exit]);
-}
-
 // Each action's effect, before and after list 5 was begun and stopped.
 TEST_F(MainPresenterTest, EachActionAsksForItsTopicOrHandsOverToTheShell) {
     struct Case {

@@ -191,24 +191,5 @@ TEST_F(ParamPresenterTest, DialogsStartFromTheRecordAndCancelChangesNothing) {
     EXPECT_EQ(view.background, rgbColor(1, 2, 3));  // the preview at once
 }
 
-TEST_F(ParamPresenterTest, DefaultsHelpAndThePreviewsAddress) {
-    values.Click = 1;
-    values.Start = false;
-    values.Font.Style = TFontStyles{.bold = true, .italic = true};
-    presenter.Button6Click();
-    EXPECT_EQ(values.Font.Name, "MS Sans Serif");
-    EXPECT_EQ(values.Font.Style, (TFontStyles{.bold = true, .italic = true}));
-    EXPECT_EQ(values.Click, 1);
-    EXPECT_TRUE(view.start);  // the check box follows the default
-    presenter.Button3Click();
-    EXPECT_EQ(view.dataFile, "/home/anna/Mnemora.ini");
-    EXPECT_EQ(view.reportDir, "/home/anna/Reports");
-    presenter.BitBtn3Click();
-    presenter.PanelColorClick();
-    EXPECT_EQ(helpPlatform.contexts, std::vector<std::int32_t>{1010});
-    EXPECT_EQ(view.urls, std::vector<std::string>{"mailto:mnemora-subscribe@example.org"});
-    EXPECT_TRUE(store.valueNames(kSettingsKey.substr(1)).empty());
-}
-
 }  // namespace
 }  // namespace mnemora

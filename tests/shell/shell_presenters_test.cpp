@@ -7,7 +7,6 @@
 #include "recording_boxes.h"
 #include "settings/memory_store.h"
 #include "settings_fakes.h"
-#include "shell/about_presenter.h"
 #include "shell/app_controller.h"
 #include "shell/start_presenter.h"
 
@@ -50,17 +49,6 @@ class StartPresenterTest : public ::testing::Test {
     StartPresenter presenter{view, values, store, help};
 };
 
-TEST_F(StartPresenterTest, ContinueStoresEverySettingThenHidesAndOpensTheMenu) {
-    view.checked = false;
-    view.screen = {1025, 769};
-    presenter.Button1Click();
-    EXPECT_FALSE(values.Start);
-    EXPECT_EQ(stored(), 11u);
-    EXPECT_EQ(log, (Log{"hide start", "menu 482,354"}));
-    presenter.SpeedButton2Click();
-    EXPECT_EQ(helpPlatform.contexts, std::vector<std::int32_t>{1000});
-}
-
 TEST_F(StartPresenterTest, RefusedWriteStopsTheClickButAStoreThatCannotOpenDoesNot) {
     store.refuseAllWrites();
     presenter.Button1Click();
@@ -86,49 +74,6 @@ TEST(StartMenuPosition, CentreIsRoundedHalfToEvenThenMovedUpAndLeft) {
                                            {1024, 771, {482, 356}}}) {
         EXPECT_EQ(startMenuPosition(c.width, c.height), c.at) << c.width << "x" << c.height;
     }
-}
-
-// --- About window -----------------------------------------------------------------
-
-class FakeAboutView : public AboutView {
-  public:
-    void setVersionText(const std::string& t) override { version = t; }
-    std::string linkCaption(AboutLink link) const override {
-        return link == AboutLink::Label4 ? "mnemora@example.org" : "mnemora-subscribe@example.org";
-    }
-    void setLinkLook(AboutLink link, bool underline, TColor color) override {
-        (link == AboutLink::Label4 ? label4 : label6) = {underline, color};
-    }
-    void openAddress(const std::string& url) override { urls.push_back(url); }
-
-    struct Look {
-        bool underline = false;
-        TColor color = 0;
-        friend bool operator==(const Look&, const Look&) = default;
-    };
-    std::string version;
-    Look label4, label6;
-    std::vector<std::string> urls;
-};
-
-TEST(AboutPresenter, LinksLightUpUntilThePanelIsCrossedAndMailExactlyTheirCaption) {
-    FakeAboutView view;
-    AboutPresenter about(view);
-    about.FormCreate();
-    EXPECT_EQ(view.version, "Мнемора (Версия 1.01) ");
-    const FakeAboutView::Look lit{true, clBlue};
-    const FakeAboutView::Look plain{false, clWindowText};
-    about.Label4MouseMove(AboutLink::Label4);
-    about.Label4MouseMove(AboutLink::Label6);  // straight across: both stay lit
-    EXPECT_EQ(view.label4, lit);
-    EXPECT_EQ(view.label6, lit);
-    about.Panel1MouseMove();
-    EXPECT_EQ(view.label4, plain);
-    EXPECT_EQ(view.label6, plain);
-    about.Label4Click(AboutLink::Label6);
-    about.Label4Click(AboutLink::Label4);
-    EXPECT_EQ(view.urls, (std::vector<std::string>{"mailto:mnemora-subscribe@example.org",
-                                                   "mailto:mnemora@example.org"}));
 }
 
 // --- Start-up over a whole fake front end -----------------------------------------
@@ -208,7 +153,7 @@ class LoggingTrayShell : public TrayShell {
     explicit LoggingTrayShell(Log& log) : log_(log) {}
     bool notifyIcon(std::uint32_t message, const IconData& data) override {
         log_.push_back((message == NIM_ADD ? "tray add " : "tray remove ") + iconTipText(data));
-        return accept;
+        return true;
     }
     ScreenPoint cursorPos() const override { return {}; }
     void setForegroundApplicationWindow() override {}
@@ -222,7 +167,6 @@ class LoggingTrayShell : public TrayShell {
     void popupMenu(ScreenPoint) override {}
     void showMainWindow() override { log_.push_back("show main"); }
     void hideMainWindow() override { log_.push_back("hide main"); }
-    bool accept = true;
     const LoggingMainView* main = nullptr;
 
   private:
@@ -351,15 +295,6 @@ TEST_F(StartUpTest, PresentersReachEachOtherThroughTheController) {
     front.chartView.answer = ChartAnswer::No;
     EXPECT_TRUE(main.FormCloseQuery());
     EXPECT_EQ(front.log, (Log{"tray remove Мнемора (Версия 1.01) ", "quit"}));
-}
-
-TEST_F(StartUpTest, WithoutATrayTheMainWindowStaysOnScreen) {
-    front.shell.accept = false;
-    ApplicationController app(front, store, env, help);
-    EXPECT_TRUE(app.tray().trayEnabled());
-    EXPECT_FALSE(app.tray().trayIconShown());
-    EXPECT_EQ(front.log.back(), "start shown");  // a first start shows it
-    EXPECT_EQ(front.log[front.log.size() - 2], "show main");
 }
 
 }  // namespace
