@@ -12,7 +12,9 @@ ParamPresenter::ParamPresenter(ParamView& view, TParamValues& values, RegistryBa
 void ParamPresenter::FormShow() {
     showPaths();
     showAppearance();
-    view_.showClickMode(values_.Click);
+    // A stored mode that is neither item (-1: no click restores) selects none.
+    const int mode = values_.Click;
+    view_.showClickMode(mode == 0 || mode == 1 ? std::optional<int>(mode) : std::nullopt);
 }
 
 void ParamPresenter::showAppearance() {

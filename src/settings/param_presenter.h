@@ -22,8 +22,8 @@ class ParamView {
     virtual void showPaths(const std::string& dataFile, const std::string& reportDir) = 0;
     virtual void showAppearance(const TFont& font, TColor background) = 0;
     virtual void showStart(bool on) = 0;
-    // 0 or 1 selects that item; any other value selects neither.
-    virtual void showClickMode(int mode) = 0;
+    // The radio item to select (0 or 1), or none selected.
+    virtual void showClickMode(std::optional<int> item) = 0;
     // The platform's font dialog, started from the font; nullopt: cancelled.
     virtual std::optional<FontDialogResult> runFontDialog(const TFont& start) = 0;
     // The platform's colour dialog, started from a plain colour; nullopt: cancelled.

@@ -286,9 +286,9 @@ void TFormParam::createControls() {
     connect(clickItems_, &QButtonGroup::idClicked, this, [this](int id) { presenter_->clickModeChosen(id); });
 }
 
-void TFormParam::showClickMode(int mode) {
-    if (mode == 0 || mode == 1) {
-        clickItems_->button(mode)->setChecked(true);
+void TFormParam::showClickMode(std::optional<int> item) {
+    if (item) {
+        clickItems_->button(*item)->setChecked(true);
         return;
     }
     // An exclusive group cannot be emptied by unchecking its member.

@@ -48,7 +48,7 @@ public:
     void showPaths(const std::string& dataFile, const std::string& reportDir) override;
     void showAppearance(const TFont& font, TColor background) override;
     void showStart(bool on) override;
-    void showClickMode(int mode) override;
+    void showClickMode(std::optional<int> item) override;
     std::optional<FontDialogResult> runFontDialog(const TFont& start) override;
     std::optional<TColor> runColorDialog(TColor start) override;
     [[nodiscard]] TColor screenColor(TColor color) const override;

@@ -23,7 +23,7 @@ class FakeParamView : public ParamView {
         background = b;
     }
     void showStart(bool on) override { start = on; }
-    void showClickMode(int mode) override { clickMode = mode; }
+    void showClickMode(std::optional<int> item) override { clickItem = item; }
     std::optional<FontDialogResult> runFontDialog(const TFont& s) override {
         fontStarts.push_back(s);
         return fontAnswer;
@@ -43,7 +43,7 @@ class FakeParamView : public ParamView {
     TFont font;
     TColor background = 0;
     bool start = false;
-    int clickMode = 99;
+    std::optional<int> clickItem = 99;
     std::optional<FontDialogResult> fontAnswer;
     std::optional<TColor> colorAnswer;
     std::vector<TFont> fontStarts;
@@ -74,7 +74,7 @@ TEST_F(ParamPresenterTest, ShowingBindsTheRecordAndWritesNothingBack) {
     const TParamValues before = values;
     presenter.FormShow();
     EXPECT_EQ(view.dataFile, "/home/anna/old.ini");
-    EXPECT_EQ(view.clickMode, -1);  // neither item
+    EXPECT_EQ(view.clickItem, std::nullopt);  // neither item
     EXPECT_FALSE(view.start);
     EXPECT_EQ(view.font, values.Font);
     EXPECT_EQ(values, before);

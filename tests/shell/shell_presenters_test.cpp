@@ -105,7 +105,7 @@ class NullParamView : public ParamView {
     void showPaths(const std::string&, const std::string&) override {}
     void showAppearance(const TFont&, TColor) override {}
     void showStart(bool) override {}
-    void showClickMode(int) override {}
+    void showClickMode(std::optional<int>) override {}
     std::optional<FontDialogResult> runFontDialog(const TFont&) override { return std::nullopt; }
     std::optional<TColor> runColorDialog(TColor) override { return std::nullopt; }
     TColor screenColor(TColor c) const override { return c; }
