@@ -83,6 +83,11 @@ public:
     using Clock = std::function<std::string()>;
 
     explicit ChartController(ChartView& view, Clock clock = localDateTimeText);
+    // Without a window yet: one can be attached when it is first needed.
+    explicit ChartController(Clock clock = localDateTimeText);
+
+    // The window from now on; it is shown the whole state at once.
+    void attach(ChartView& view);
 
     // Once, after the settings are loaded: the folder both dialogs start in.
     void setReportDir(std::string dir) { reportDir_ = std::move(dir); }
@@ -122,7 +127,7 @@ private:
     void writeToCurrentFile();
     [[nodiscard]] ChartDialog dialog(std::string_view title, std::string_view filter, const std::string& offered) const;
 
-    ChartView& view_;
+    ChartView* view_;
     Clock clock_;
     TToneChart chart_;
     bool editable_ = false;

@@ -67,7 +67,17 @@ void ChartPanelLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, QWidget* parent)
-    : QWidget(parent), help_(help) {
+    : TFormEditTest(nullptr, std::make_unique<ChartController>(std::move(clock)), help, parent) {}
+
+TFormEditTest::TFormEditTest(ChartController& controller, TMyHLPObject& help, QWidget* parent)
+    : TFormEditTest(&controller, nullptr, help, parent) {}
+
+TFormEditTest::TFormEditTest(ChartController* shared, std::unique_ptr<ChartController> own, TMyHLPObject& help,
+                             QWidget* parent)
+    : QWidget(parent),
+      help_(help),
+      ownController_(std::move(own)),
+      controller_(shared != nullptr ? shared : ownController_.get()) {
     setObjectName("FormEditTest");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -91,7 +101,7 @@ TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, Q
 
     // The client area keeps its size whatever height the desktop's menu bar has.
     setFixedSize(652, 458 + bar->sizeHint().height());
-    controller_ = std::make_unique<ChartController>(*this, std::move(clock));
+    controller_->attach(*this);
 }
 
 TFormEditTest::~TFormEditTest() = default;

@@ -42,6 +42,8 @@ class TFormEditTest : public QWidget, public ChartView {
 public:
     explicit TFormEditTest(TMyHLPObject& help, ChartController::Clock clock = localDateTimeText,
                            QWidget* parent = nullptr);
+    // A window for a chart kept before it: it shows the chart as it is.
+    TFormEditTest(ChartController& controller, TMyHLPObject& help, QWidget* parent = nullptr);
     ~TFormEditTest() override;
 
     ChartController& controller() { return *controller_; }
@@ -82,7 +84,11 @@ private:
     static void offerName(QFileDialog* dialog, const QString& lastChosen);
 
     TMyHLPObject& help_;
-    std::unique_ptr<ChartController> controller_;
+    TFormEditTest(ChartController* shared, std::unique_ptr<ChartController> own, TMyHLPObject& help,
+                  QWidget* parent);
+
+    std::unique_ptr<ChartController> ownController_;
+    ChartController* controller_;
     std::array<ChartPanelLabel*, TToneChart::kCellCount + 1> cells_{};
     std::array<ChartPanelLabel*, TToneChart::kColumns + 1> headers_{};
     ChartPanelLabel* Panel2 = nullptr;

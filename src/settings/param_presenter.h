@@ -47,6 +47,9 @@ class ParamPresenter {
 
     ParamPresenter(ParamView& view, TParamValues& values, RegistryBackend& store,
                    const SettingsEnvironment& env, TMyHLPObject& help);
+    // Without a window yet; every event comes from the window, attached first.
+    ParamPresenter(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env, TMyHLPObject& help);
+    void attach(ParamView& view) { view_ = &view; }
 
     // Runs each time the window closes, OK or Cancel, after the store was
     // written: the place to apply the appearance to the main window.
@@ -74,7 +77,7 @@ class ParamPresenter {
     void showAppearance();
     void showPaths();
 
-    ParamView& view_;
+    ParamView* view_ = nullptr;
     TParamValues& values_;
     RegistryBackend& store_;
     const SettingsEnvironment& env_;

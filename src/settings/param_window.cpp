@@ -176,7 +176,13 @@ std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& star
 
 TFormParam::TFormParam(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,
                        TMyHLPObject& help, QWidget* parent)
-    : QDialog(parent), presenter_(std::make_unique<ParamPresenter>(*this, values, store, env, help)) {
+    : TFormParam(nullptr, std::make_unique<ParamPresenter>(values, store, env, help), parent) {}
+
+TFormParam::TFormParam(ParamPresenter& presenter, QWidget* parent) : TFormParam(&presenter, nullptr, parent) {}
+
+TFormParam::TFormParam(ParamPresenter* shared, std::unique_ptr<ParamPresenter> own, QWidget* parent)
+    : QDialog(parent), ownPresenter_(std::move(own)), presenter_(shared != nullptr ? shared : ownPresenter_.get()) {
+    presenter_->attach(*this);
     setObjectName("FormParam");
     setWindowTitle(QString::fromUtf8("Параметры"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -267,7 +273,7 @@ void TFormParam::createControls() {
     }
 
     auto on = [this](QPushButton* b, void (ParamPresenter::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { (presenter_.get()->*handler)(); });
+        connect(b, &QPushButton::clicked, this, [this, handler] { (presenter_->*handler)(); });
     };
     on(Button4, &ParamPresenter::Button4Click);
     on(Button5, &ParamPresenter::Button5Click);

@@ -32,6 +32,8 @@ public:
 
     TFormParam(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env, TMyHLPObject& help,
                QWidget* parent = nullptr);
+    // A window for a presenter made before it.
+    explicit TFormParam(ParamPresenter& presenter, QWidget* parent = nullptr);
 
     ParamPresenter& presenter() { return *presenter_; }
 
@@ -64,9 +66,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TFormParam(ParamPresenter* shared, std::unique_ptr<ParamPresenter> own, QWidget* parent);
     void createControls();
 
-    std::unique_ptr<ParamPresenter> presenter_;
+    std::unique_ptr<ParamPresenter> ownPresenter_;
+    ParamPresenter* presenter_;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;

@@ -33,7 +33,10 @@ class AboutView {
 // where a click on an address goes.
 class AboutPresenter {
   public:
-    explicit AboutPresenter(AboutView& view) : view_(view) {}
+    explicit AboutPresenter(AboutView& view) : view_(&view) {}
+    // Without a window yet; the window attaches itself and calls FormCreate.
+    AboutPresenter() = default;
+    void attach(AboutView& view) { view_ = &view; }
 
     void FormCreate();
     // The pointer over an address: that one is lit, and stays lit until the
@@ -43,7 +46,7 @@ class AboutPresenter {
     void Label4Click(AboutLink sender);
 
   private:
-    AboutView& view_;
+    AboutView* view_ = nullptr;
 };
 
 }  // namespace mnemora

@@ -32,7 +32,10 @@ QLabel* makeLabel(const char* name, std::string_view caption, QWidget* parent, Q
 
 }  // namespace
 
-TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
+TFormAbout::TFormAbout(QWidget* parent) : TFormAbout(ownPresenter_, parent) {}
+
+TFormAbout::TFormAbout(AboutPresenter& presenter, QWidget* parent) : QDialog(parent), presenter_(&presenter) {
+    presenter_->attach(*this);
     setObjectName("FormAbout");
     setWindowTitle(qs(kAboutCaption));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -65,7 +68,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
         p.setColor(QPalette::Window, toQColor(clBtnFace, palette()));
         link->setPalette(p);
     }
-    presenter_.Panel1MouseMove();  // both links start plain
+    presenter_->Panel1MouseMove();  // both links start plain
     // Every label takes the moves over it, so only the panel's free area
     // clears the highlight.
     for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
@@ -82,7 +85,7 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
 
     openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
-    presenter_.FormCreate();
+    presenter_->FormCreate();
 }
 
 // The desktop's stand-in for "MS Sans Serif" is wider than the face the
@@ -150,16 +153,16 @@ bool TFormAbout::eventFilter(QObject* watched, QEvent* event) {
     const AboutLink link = watched == Label4 ? AboutLink::Label4 : AboutLink::Label6;
     if (event->type() == QEvent::MouseMove) {
         if (isLink) {
-            presenter_.Label4MouseMove(link);
+            presenter_->Label4MouseMove(link);
         } else if (watched == Panel1) {
-            presenter_.Panel1MouseMove();
+            presenter_->Panel1MouseMove();
         }
         return true;
     }
     if (event->type() == QEvent::MouseButtonRelease && isLink) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
-            presenter_.Label4Click(link);
+            presenter_->Label4Click(link);
         }
         return true;
     }

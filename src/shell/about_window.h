@@ -19,11 +19,13 @@ class TFormAbout : public QDialog, public AboutView {
     Q_OBJECT
 public:
     explicit TFormAbout(QWidget* parent = nullptr);
+    // A window for a presenter made before it.
+    explicit TFormAbout(AboutPresenter& presenter, QWidget* parent = nullptr);
 
     // Shows the window modally; nothing is stored.
     int ShowModal();
 
-    AboutPresenter& presenter() { return presenter_; }
+    AboutPresenter& presenter() { return *presenter_; }
 
     // Hands a "mailto:" address to the desktop; replaceable for tests.
     std::function<void(const QString& url)> openUrl;
@@ -46,7 +48,8 @@ private:
     void fitAddressLines();
     [[nodiscard]] QLabel* linkLabel(AboutLink link) const { return link == AboutLink::Label4 ? Label4 : Label6; }
 
-    AboutPresenter presenter_{*this};
+    AboutPresenter ownPresenter_;
+    AboutPresenter* presenter_ = &ownPresenter_;
 
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;

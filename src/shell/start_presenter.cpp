@@ -21,10 +21,10 @@ MenuPoint startMenuPosition(int screenWidth, int screenHeight) {
 
 void StartPresenter::Button1Click() {
     guarded([this] {
-        values_.Start = view_.showAtStartChecked();
+        values_.Start = view_->showAtStartChecked();
         SaveSettings(values_, store_);
-        view_.hideWindow();
-        const ScreenSize screen = view_.screenSize();
+        view_->hideWindow();
+        const ScreenSize screen = view_->screenSize();
         if (popupTrayMenu) {
             popupTrayMenu(startMenuPosition(screen.width, screen.height));
         }

@@ -37,9 +37,12 @@ class StartView {
 // event here: it only hides the window and stores nothing.
 class StartPresenter {
   public:
-    StartPresenter(StartView& view, TParamValues& values, RegistryBackend& store,
-                   TMyHLPObject& help)
-        : view_(view), values_(values), store_(store), help_(help) {}
+    StartPresenter(StartView& view, TParamValues& values, RegistryBackend& store, TMyHLPObject& help)
+        : view_(&view), values_(values), store_(store), help_(help) {}
+    // Without a window yet; every event comes from the window, attached first.
+    StartPresenter(TParamValues& values, RegistryBackend& store, TMyHLPObject& help)
+        : values_(values), store_(store), help_(help) {}
+    void attach(StartView& view) { view_ = &view; }
 
     // Opens the tray menu with its top-left corner there and returns when it
     // has closed. Set by the start-up code.
@@ -52,7 +55,7 @@ class StartPresenter {
     void SpeedButton2Click();
 
   private:
-    StartView& view_;
+    StartView* view_ = nullptr;
     TParamValues& values_;
     RegistryBackend& store_;
     TMyHLPObject& help_;

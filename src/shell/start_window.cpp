@@ -17,7 +17,13 @@ static void initStartResources() { Q_INIT_RESOURCE(mnemora); }
 namespace mnemora {
 
 TFormStart::TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObject& help, QWidget* parent)
-    : QWidget(parent), presenter_(*this, values, store, help) {
+    : TFormStart(nullptr, std::make_unique<StartPresenter>(values, store, help), parent) {}
+
+TFormStart::TFormStart(StartPresenter& presenter, QWidget* parent) : TFormStart(&presenter, nullptr, parent) {}
+
+TFormStart::TFormStart(StartPresenter* shared, std::unique_ptr<StartPresenter> own, QWidget* parent)
+    : QWidget(parent), ownPresenter_(std::move(own)), presenter_(shared != nullptr ? shared : ownPresenter_.get()) {
+    presenter_->attach(*this);
     initStartResources();
     setObjectName("FormStart");
     setWindowTitle(QString::fromUtf8("\"Мнемора\""));
@@ -75,8 +81,8 @@ TFormStart::TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObjec
         const QScreen* screen = QGuiApplication::primaryScreen();
         return screen != nullptr ? screen->geometry().size() : QSize();
     };
-    connect(SpeedButton1, &QPushButton::clicked, this, [this] { presenter_.Button1Click(); });
-    connect(SpeedButton2, &QPushButton::clicked, this, [this] { presenter_.SpeedButton2Click(); });
+    connect(SpeedButton1, &QPushButton::clicked, this, [this] { presenter_->Button1Click(); });
+    connect(SpeedButton2, &QPushButton::clicked, this, [this] { presenter_->SpeedButton2Click(); });
 }
 
 bool TFormStart::showAtStartChecked() const { return CheckBox1->isChecked(); }

@@ -21,8 +21,10 @@ class TFormStart : public QWidget, public StartView {
     Q_OBJECT
 public:
     TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObject& help, QWidget* parent = nullptr);
+    // A window for a presenter made before it.
+    explicit TFormStart(StartPresenter& presenter, QWidget* parent = nullptr);
 
-    StartPresenter& presenter() { return presenter_; }
+    StartPresenter& presenter() { return *presenter_; }
 
     // The primary screen in pixels; replaceable for tests.
     std::function<QSize()> primaryScreenSize;
@@ -36,7 +38,10 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    StartPresenter presenter_;
+    TFormStart(StartPresenter* shared, std::unique_ptr<StartPresenter> own, QWidget* parent);
+
+    std::unique_ptr<StartPresenter> ownPresenter_;
+    StartPresenter* presenter_;
 
     QLabel* Image1 = nullptr;
     QPushButton* SpeedButton2 = nullptr;

@@ -57,25 +57,52 @@ MainPresenter& MnemoraApp::createMainWindow(SessionSettings& settings, TMyHLPObj
     return form_->presenter();
 }
 
+// What the user cannot see yet is not built yet: the hidden windows get
+// their widgets, and the fonts those need, when first shown.
 ParamPresenter& MnemoraApp::createParamWindow(TParamValues& values, RegistryBackend& store,
                                               const SettingsEnvironment& env, TMyHLPObject& help) {
-    formParam_ = std::make_unique<TFormParam>(values, store, env, help);
-    return formParam_->presenter();
+    paramPresenter_ = std::make_unique<ParamPresenter>(values, store, env, help);
+    return *paramPresenter_;
 }
 
-AboutPresenter& MnemoraApp::createAboutWindow() {
-    formAbout_ = std::make_unique<TFormAbout>();
-    return formAbout_->presenter();
-}
+AboutPresenter& MnemoraApp::createAboutWindow() { return aboutPresenter_; }
 
 StartPresenter& MnemoraApp::createStartWindow(TParamValues& values, RegistryBackend& store, TMyHLPObject& help) {
-    formStart_ = std::make_unique<TFormStart>(values, store, help);
-    return formStart_->presenter();
+    startPresenter_ = std::make_unique<StartPresenter>(values, store, help);
+    return *startPresenter_;
 }
 
-ChartController& MnemoraApp::createChartWindow(TMyHLPObject& help) {
-    formEditTest_ = std::make_unique<TFormEditTest>(help);
-    return formEditTest_->controller();
+ChartController& MnemoraApp::createChartWindow(TMyHLPObject& /*help*/) {
+    chartController_ = std::make_unique<ChartController>();
+    return *chartController_;
+}
+
+TFormParam& MnemoraApp::paramWindow() {
+    if (!formParam_) {
+        formParam_ = std::make_unique<TFormParam>(*paramPresenter_);
+    }
+    return *formParam_;
+}
+
+TFormAbout& MnemoraApp::aboutWindow() {
+    if (!formAbout_) {
+        formAbout_ = std::make_unique<TFormAbout>(aboutPresenter_);
+    }
+    return *formAbout_;
+}
+
+TFormStart& MnemoraApp::startWindow() {
+    if (!formStart_) {
+        formStart_ = std::make_unique<TFormStart>(*startPresenter_);
+    }
+    return *formStart_;
+}
+
+TFormEditTest& MnemoraApp::chartWindow() {
+    if (!formEditTest_) {
+        formEditTest_ = std::make_unique<TFormEditTest>(*chartController_, help_);
+    }
+    return *formEditTest_;
 }
 
 TrayShell& MnemoraApp::createTrayShell() {
@@ -85,13 +112,13 @@ TrayShell& MnemoraApp::createTrayShell() {
 
 void MnemoraApp::attachTray(TrayController& tray) { trayShell_->attach(tray); }
 
-void MnemoraApp::showParamWindow() { formParam_->ShowModal(); }
+void MnemoraApp::showParamWindow() { paramWindow().ShowModal(); }
 
-void MnemoraApp::showAboutWindow() { formAbout_->ShowModal(); }
+void MnemoraApp::showAboutWindow() { aboutWindow().ShowModal(); }
 
-void MnemoraApp::showChartWindow() { formEditTest_->showChart(); }
+void MnemoraApp::showChartWindow() { chartWindow().showChart(); }
 
-void MnemoraApp::showStartWindow() { formStart_->show(); }
+void MnemoraApp::showStartWindow() { startWindow().show(); }
 
 void MnemoraApp::popupTrayMenu(MenuPoint at) { form_->trayPopup()->exec(QPoint(at.x, at.y)); }
 

@@ -26,9 +26,11 @@ public:
     ~MnemoraApp() override;
 
     TForm1& form() { return *form_; }
-    TFormEditTest& chartWindow() { return *formEditTest_; }
-    TFormStart& startWindow() { return *formStart_; }
-    TFormParam& paramWindow() { return *formParam_; }
+    // The other windows are made the first time they are needed.
+    TFormEditTest& chartWindow();
+    TFormStart& startWindow();
+    TFormParam& paramWindow();
+    TFormAbout& aboutWindow();
     TrayController& tray() { return controller_->tray(); }
     TApplication& application() { return controller_->application(); }
     TParamValues& values() { return controller_->values(); }
@@ -57,6 +59,11 @@ private:
     ProcessEnvironment env_;
     FileRegistryStore store_;
     std::unique_ptr<TForm1> form_;
+    // Made at start-up with the settings they work on; their windows wait.
+    std::unique_ptr<ParamPresenter> paramPresenter_;
+    AboutPresenter aboutPresenter_;
+    std::unique_ptr<StartPresenter> startPresenter_;
+    std::unique_ptr<ChartController> chartController_;
     std::unique_ptr<TFormParam> formParam_;
     std::unique_ptr<TFormAbout> formAbout_;
     std::unique_ptr<TFormStart> formStart_;

@@ -507,6 +507,26 @@ TEST_F(ChartControllerTest, EachDialogOffersTheFileLastChosenInItAndACancelForge
     EXPECT_EQ(view.saveDialogs[1].offeredPath, (dir / "saved.ton").string());
 }
 
+TEST_F(ChartControllerTest, AWindowAttachedLaterShowsTheChartAsItIs) {
+    ChartController waiting([] { return std::string(kNow); });
+    EXPECT_TRUE(waiting.QuerySave());  // no window yet, nothing changed: nothing to ask
+    FakeChartView first;
+    waiting.attach(first);
+    EXPECT_EQ(first.caption, "Шкала тонов. ");
+    EXPECT_FALSE(first.noteOn);
+    EXPECT_FALSE(first.saveOn);
+
+    modifiedNewChart();
+    typeNote("Итог");
+    FakeChartView second;
+    ctl.attach(second);
+    EXPECT_EQ(second.corner, clRed);
+    EXPECT_TRUE(second.saveOn && second.saveAsOn && second.noteOn);
+    EXPECT_EQ(second.date, kNow);
+    EXPECT_EQ(second.note, "Итог");
+    EXPECT_TRUE(second.shown.marked(53));
+}
+
 TEST_F(ChartControllerTest, CloseHidesWithoutAskingAndKeepsEverything) {
     modifiedNewChart();
     ctl.ActionCloseExecute();
