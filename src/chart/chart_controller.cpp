@@ -30,33 +30,68 @@ std::string localDateTimeText() {
     return text;
 }
 
-ChartController::ChartController(ChartView& view, Clock clock) : view_(view), clock_(std::move(clock)) {
-    setCaption(std::string(kChartCaption));
-    view_.setCornerColor(corner_);
-    setActionsEnabled(false);
-    view_.setNoteEnabled(false);
-    view_.cellsChanged(chart_);
+namespace {
+
+// Stands in for a window not made yet. Nothing reaches it but the close
+// query of a chart that cannot have changed, which asks nothing.
+class NoChartView : public ChartView {
+public:
+    void setCaption(const std::string&) override {}
+    void setCornerColor(TColor) override {}
+    void setActionEnabled(ChartAction, bool) override {}
+    void setNoteEnabled(bool) override {}
+    void setNoteText(const std::string&) override {}
+    void setDateText(const std::string&) override {}
+    void cellsChanged(const TToneChart&) override {}
+    ChartAnswer askQuestion(std::string_view) override { return ChartAnswer::Cancel; }
+    void showMessage(std::string_view) override {}
+    std::optional<std::string> runOpenDialog(const ChartDialog&) override { return std::nullopt; }
+    std::optional<std::string> runSaveDialog(const ChartDialog&) override { return std::nullopt; }
+    void requestHelp(int) override {}
+    void hideWindow() override {}
+};
+
+NoChartView g_noChartView;
+
+}  // namespace
+
+ChartController::ChartController(Clock clock) : view_(&g_noChartView), clock_(std::move(clock)) {
+    caption_ = std::string(kChartCaption);
+}
+
+ChartController::ChartController(ChartView& view, Clock clock) : ChartController(std::move(clock)) { attach(view); }
+
+void ChartController::attach(ChartView& view) {
+    view_ = &view;
+    view_->setCaption(caption_);
+    view_->setCornerColor(corner_);
+    view_->setActionEnabled(ChartAction::Save, saveEnabled_);
+    view_->setActionEnabled(ChartAction::SaveAs, saveAsEnabled_);
+    view_->setNoteEnabled(editable_);
+    view_->setDateText(date_);
+    view_->setNoteText(note_);
+    view_->cellsChanged(chart_);
 }
 
 void ChartController::setCaption(std::string caption) {
     caption_ = std::move(caption);
-    view_.setCaption(caption_);
+    view_->setCaption(caption_);
 }
 
 void ChartController::setActionsEnabled(bool enabled) {
     saveEnabled_ = enabled;
     saveAsEnabled_ = enabled;
-    view_.setActionEnabled(ChartAction::Save, enabled);
-    view_.setActionEnabled(ChartAction::SaveAs, enabled);
+    view_->setActionEnabled(ChartAction::Save, enabled);
+    view_->setActionEnabled(ChartAction::SaveAs, enabled);
 }
 
 void ChartController::SetModified(bool modified) {
     setActionsEnabled(modified);
     corner_ = modified ? kCornerModified : kCornerClean;
-    view_.setCornerColor(corner_);
+    view_->setCornerColor(corner_);
     if (modified) {
         chart_.RecalcTone();
-        view_.cellsChanged(chart_);
+        view_->cellsChanged(chart_);
     }
 }
 
@@ -64,20 +99,20 @@ void ChartController::setNote(const std::string& text) {
     if (text == note_) {
         return;  // an unchanged edit control raises no change event
     }
-    view_.setNoteText(text);
+    view_->setNoteText(text);
     EditPrimetChange(text);
 }
 
 void ChartController::ResetChart() {
     editable_ = true;
-    view_.setNoteEnabled(true);
+    view_->setNoteEnabled(true);
     date_ = clock_();
-    view_.setDateText(date_);
+    view_->setDateText(date_);
     fileName_.clear();
     setNote("");  // may mark the chart modified; the next step undoes that
     SetModified(false);
     chart_.ClearInputCells();
-    view_.cellsChanged(chart_);
+    view_->cellsChanged(chart_);
 }
 
 void ChartController::UpdateCaption() { setCaption(std::string(kChartCaption) + "[" + fileName_ + "]"); }
@@ -86,7 +121,7 @@ bool ChartController::QuerySave() {
     if (!IsModified()) {
         return true;
     }
-    switch (view_.askQuestion(kSaveQuestion)) {
+    switch (view_->askQuestion(kSaveQuestion)) {
     case ChartAnswer::Cancel:
         return false;
     case ChartAnswer::Yes:
@@ -98,8 +133,9 @@ bool ChartController::QuerySave() {
     return false;
 }
 
-ChartDialog ChartController::dialog(std::string_view title, std::string_view filter) const {
-    return ChartDialog{title, filter, kChartDefaultExt, reportDir_};
+ChartDialog ChartController::dialog(std::string_view title, std::string_view filter,
+                                    const std::string& offered) const {
+    return ChartDialog{title, filter, kChartDefaultExt, reportDir_, offered};
 }
 
 void ChartController::ActionNewExecute() {
@@ -112,10 +148,12 @@ void ChartController::ActionOpenFileExecute() {
     if (!QuerySave()) {
         return;
     }
-    const std::optional<std::string> path = view_.runOpenDialog(dialog(kOpenDialogTitle, kOpenDialogFilter));
+    const std::optional<std::string> path =
+        view_->runOpenDialog(dialog(kOpenDialogTitle, kOpenDialogFilter, openChosen_));
     if (!path) {
         return;
     }
+    openChosen_ = *path;
     // The file is read into a fresh chart first: one that cannot be opened
     // leaves the chart on screen as it was, rather than an empty one.
     TToneChart loaded = chart_;
@@ -130,18 +168,18 @@ void ChartController::ActionOpenFileExecute() {
     ResetChart();
     chart_ = loaded;
     if (unknownFormat) {
-        view_.cellsChanged(chart_);
-        view_.showMessage(kUnknownFormatMessage);
+        view_->cellsChanged(chart_);
+        view_->showMessage(kUnknownFormatMessage);
         return;
     }
     fileName_ = *path;
     UpdateCaption();
     date_ = texts.date;
-    view_.setDateText(date_);
+    view_->setDateText(date_);
     setNote(texts.note);
     SetModified(false);
     chart_.RecalcTone();
-    view_.cellsChanged(chart_);
+    view_->cellsChanged(chart_);
 }
 
 void ChartController::writeToCurrentFile() {
@@ -164,16 +202,18 @@ void ChartController::ActionSaveAsExecute() {
     if (!saveAsEnabled_) {
         return;
     }
-    const std::optional<std::string> path = view_.runSaveDialog(dialog(kSaveDialogTitle, kSaveDialogFilter));
+    const std::optional<std::string> path =
+        view_->runSaveDialog(dialog(kSaveDialogTitle, kSaveDialogFilter, saveChosen_));
     if (!path) {
         return;
     }
+    saveChosen_ = *path;
     fileName_ = *path;
     UpdateCaption();
     writeToCurrentFile();
 }
 
-void ChartController::ActionCloseExecute() { view_.hideWindow(); }
+void ChartController::ActionCloseExecute() { view_->hideWindow(); }
 
 void ChartController::EditPrimetChange(const std::string& text) {
     note_ = text;
@@ -182,19 +222,19 @@ void ChartController::EditPrimetChange(const std::string& text) {
 
 void ChartController::PanelMouseUp(const ChartPanel& panel) {
     if (panel.tag != kCellPanelTag) {
-        view_.requestHelp(panel.helpContext);
+        view_->requestHelp(panel.helpContext);
         return;
     }
     if (!editable_) {
-        view_.showMessage(kInactiveClickMessage);
+        view_->showMessage(kInactiveClickMessage);
         return;
     }
     chart_.ToggleCell(panel.cell);
-    view_.cellsChanged(chart_);
+    view_->cellsChanged(chart_);
     SetModified(true);
 }
 
-void ChartController::N9Click() { view_.requestHelp(kChartHelpContext); }
+void ChartController::N9Click() { view_->requestHelp(kChartHelpContext); }
 
 bool ChartController::acceptsNoteText(std::string_view utf8) {
     // A NUL would end the file's text when it is read back, losing the marks after it.

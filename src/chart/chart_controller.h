@@ -38,7 +38,8 @@ struct ChartDialog {
     std::string_view title;
     std::string_view filter;
     std::string_view defaultExt;
-    std::string initialDir;  // empty: the platform's choice
+    std::string initialDir;    // empty: the platform's choice
+    std::string offeredPath;   // the file last chosen in this dialog; empty at first
 };
 
 // What the controller needs of the chart window.
@@ -82,6 +83,11 @@ public:
     using Clock = std::function<std::string()>;
 
     explicit ChartController(ChartView& view, Clock clock = localDateTimeText);
+    // Without a window yet: one can be attached when it is first needed.
+    explicit ChartController(Clock clock = localDateTimeText);
+
+    // The window from now on; it is shown the whole state at once.
+    void attach(ChartView& view);
 
     // Once, after the settings are loaded: the folder both dialogs start in.
     void setReportDir(std::string dir) { reportDir_ = std::move(dir); }
@@ -119,9 +125,9 @@ private:
     void setNote(const std::string& text);
     void setActionsEnabled(bool enabled);
     void writeToCurrentFile();
-    [[nodiscard]] ChartDialog dialog(std::string_view title, std::string_view filter) const;
+    [[nodiscard]] ChartDialog dialog(std::string_view title, std::string_view filter, const std::string& offered) const;
 
-    ChartView& view_;
+    ChartView* view_;
     Clock clock_;
     TToneChart chart_;
     bool editable_ = false;
@@ -133,6 +139,9 @@ private:
     std::string note_;
     std::string caption_;
     std::string reportDir_;
+    // Each dialog offers the name last chosen in it; the program never sets one.
+    std::string openChosen_;
+    std::string saveChosen_;
 };
 
 }  // namespace mnemora

@@ -29,9 +29,6 @@ namespace {
 
 QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
 
-constexpr int kCell = 25;
-constexpr int kRowHeight = 40;
-
 // Only what a chart file can hold goes into the note.
 class NoteValidator : public QValidator {
 public:
@@ -41,24 +38,16 @@ public:
     }
 };
 
+TColor plainColor(const QColor& c) {
+    return rgbColor(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                    static_cast<std::uint8_t>(c.blue()));
+}
+
 }  // namespace
 
 QColor inactiveCellColor(const QPalette& palette) {
-    const QColor grayText = palette.color(QPalette::Disabled, QPalette::WindowText);
-    const QColor silver = toQColor(clSilver, palette);
-    return hardToTellApart(grayText, silver) ? QColor(0x80, 0x80, 0x80) : grayText;
-}
-
-bool hardToTellApart(const QColor& a, const QColor& b) {
-    // Relative luminance as screens show it, and the contrast ratio of the two;
-    // below 1.5 to 1, two neighbouring fills read as one.
-    const auto luminance = [](const QColor& c) {
-        const auto channel = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05) < 1.5;
+    const TColor chosen = inactiveCellColor(plainColor(palette.color(QPalette::Disabled, QPalette::WindowText)));
+    return {redOf(chosen), greenOf(chosen), blueOf(chosen)};
 }
 
 QStringList dialogNameFilters(std::string_view filter) {
@@ -78,7 +67,17 @@ void ChartPanelLabel::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, QWidget* parent)
-    : QWidget(parent), help_(help) {
+    : TFormEditTest(nullptr, std::make_unique<ChartController>(std::move(clock)), help, parent) {}
+
+TFormEditTest::TFormEditTest(ChartController& controller, TMyHLPObject& help, QWidget* parent)
+    : TFormEditTest(&controller, nullptr, help, parent) {}
+
+TFormEditTest::TFormEditTest(ChartController* shared, std::unique_ptr<ChartController> own, TMyHLPObject& help,
+                             QWidget* parent)
+    : QWidget(parent),
+      help_(help),
+      ownController_(std::move(own)),
+      controller_(shared != nullptr ? shared : ownController_.get()) {
     setObjectName("FormEditTest");
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
@@ -102,7 +101,7 @@ TFormEditTest::TFormEditTest(TMyHLPObject& help, ChartController::Clock clock, Q
 
     // The client area keeps its size whatever height the desktop's menu bar has.
     setFixedSize(652, 458 + bar->sizeHint().height());
-    controller_ = std::make_unique<ChartController>(*this, std::move(clock));
+    controller_->attach(*this);
 }
 
 TFormEditTest::~TFormEditTest() = default;
@@ -140,55 +139,38 @@ void TFormEditTest::createMenu(QMenuBar* bar) {
 }
 
 void TFormEditTest::createGrid(QWidget* panel1) {
-    auto make = [&](const QString& name, const ChartPanel& kind, int x, int y, int h) {
-        auto* p = new ChartPanelLabel(kind, panel1);
-        p->setObjectName(name);
-        p->setGeometry(x, y, kCell, h);
+    for (const ChartPanelLayout& l : chartGridLayout()) {
+        auto* p = new ChartPanelLabel(l.panel, panel1);
+        p->setObjectName(qs(l.name));
+        p->setGeometry(l.x, l.y, l.width, l.height);
         p->setFrameStyle(QFrame::Panel | QFrame::Raised);
         p->setAlignment(Qt::AlignCenter);
         p->setAutoFillBackground(true);
+        p->setText(qs(l.caption));
+        if (!l.hint.empty()) {
+            p->setToolTip(qs(l.hint));
+        }
+        if (l.helpCursor) {
+            p->setCursor(Qt::WhatsThisCursor);
+        }
+        if (l.bold) {
+            p->setFont(windowFont(true));
+        }
+        if (l.panel.helpContext != 0) {
+            setHelpContext(p, l.panel.helpContext);
+        }
+        p->reactsToClicks = l.clicks;
         paint(p, clBtnFace);
         connect(p, &ChartPanelLabel::released, this,
                 [this](const ChartPanel& panel) { guarded([&] { controller_->PanelMouseUp(panel); }); });
-        return p;
-    };
-    Panel2 = make("Panel2", ChartPanel{kHeaderPanelTag, 0, 0}, 0, 0, kCell);
-    for (const ToneColumn& c : kToneColumns) {
-        ChartPanelLabel* h = make(QString("Panel%1").arg(c.number + 2), ChartPanel::header(c.number), kCell * c.number,
-                                  0, kCell);
-        h->setText(QString::number(c.number));
-        h->setToolTip(qs(c.title));
-        h->setCursor(Qt::WhatsThisCursor);
-        h->reactsToClicks = true;
-        setHelpContext(h, c.helpContext);
-        headers_[static_cast<std::size_t>(c.number)] = h;
-    }
-    make("Panel27", ChartPanel{kHeaderPanelTag, 0, 0}, 625, 0, kCell);
-    for (int r = 0; r < TToneChart::kRows; ++r) {
-        const int top = kCell + kRowHeight * r;
-        make(QString("Panel%1").arg(28 + 26 * r), ChartPanel{kHeaderPanelTag, 0, 0}, 0, top, kRowHeight)
-            ->setText(qs(kToneRows[static_cast<std::size_t>(r)].label));
-        make(QString("Panel%1").arg(53 + 26 * r), ChartPanel{kHeaderPanelTag, 0, 0}, 625, top, kRowHeight)
-            ->setText(qs(kToneRows[static_cast<std::size_t>(r)].label));
-        for (int pos = 1; pos <= TToneChart::kPositions; ++pos) {
-            const int n = TToneChart::cellNumber(r, pos);
-            const ToneColumn& col = kToneColumns[static_cast<std::size_t>(columnOfPosition(pos) - 1)];
-            int y = top;
-            int h = kRowHeight;
-            if (col.isSplit()) {
-                h = kRowHeight / 2;
-                y = pos == col.firstPosition ? top : top + h;
-            }
-            const bool input = TToneChart::isInputCell(n);
-            const QString name = (n == 1 || n == 183 || n == 184 ? "P" : "p") + QString::number(n);
-            ChartPanelLabel* cell =
-                make(name, input ? ChartPanel::inputCell(n) : ChartPanel{kResultPanelTag, 0, n}, kCell * col.number, y, h);
-            cell->setFont(windowFont(true));
-            cell->reactsToClicks = input;
-            cells_[static_cast<std::size_t>(n)] = cell;
+        if (l.name == "Panel2") {
+            Panel2 = p;
+        } else if (l.panel.tag == kHeaderPanelTag && l.panel.helpContext != 0) {
+            headers_[static_cast<std::size_t>((l.panel.helpContext - kChartHelpContext) / 10)] = p;
+        } else if (l.panel.cell != 0) {
+            cells_[static_cast<std::size_t>(l.panel.cell)] = p;
         }
     }
-    cells_[1]->setToolTip(qs(kCell1Hint));
 }
 
 void TFormEditTest::createBottomStrip(QWidget* panel1) {
@@ -229,6 +211,7 @@ void TFormEditTest::createBottomStrip(QWidget* panel1) {
 }
 
 void TFormEditTest::paint(QWidget* w, TColor color) { paintColor(w, toQColor(color, QGuiApplication::palette())); }
+
 
 void TFormEditTest::paintColor(QWidget* w, const QColor& color) {
     QPalette p = w->palette();
@@ -271,16 +254,12 @@ void TFormEditTest::setDateText(const std::string& text) {
 }
 
 void TFormEditTest::cellsChanged(const TToneChart& chart) {
-    const QColor inactive = inactiveCellColor(QGuiApplication::palette());
+    const TColor inactive = inactiveCellColor(plainColor(QGuiApplication::palette().color(QPalette::Disabled, QPalette::WindowText)));
     for (int n = 1; n <= TToneChart::kCellCount; ++n) {
         ChartPanelLabel* cell = cells_[static_cast<std::size_t>(n)];
-        cell->setText(chart.marked(n) ? "X" : "");
-        const TToneChart::Shade shade = chart.shade(n);
-        if (shade == TToneChart::Shade::Inactive) {
-            paintColor(cell, inactive);
-        } else {
-            paint(cell, shadeColor(shade));
-        }
+        const CellLook look = chartCellLook(chart, n, inactive);
+        cell->setText(qs(look.text));
+        paint(cell, look.color);
     }
 }
 
@@ -295,8 +274,7 @@ ChartAnswer TFormEditTest::askQuestion(std::string_view text) {
 
 void TFormEditTest::showMessage(std::string_view text) { messageBoxes().plain(std::string(text)); }
 
-std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, QString& lastChosen,
-                                                   const ChartDialog& wanted, bool save) {
+std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, const ChartDialog& wanted, bool save) {
     if (dialogOverride) {
         return dialogOverride(wanted, save);
     }
@@ -317,7 +295,7 @@ std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, QStrin
         // A typed name need not exist: opening it then reports the missing file.
         dialog->setFileMode(QFileDialog::AnyFile);
     }
-    offerName(dialog, lastChosen);
+    offerName(dialog, qs(wanted.offeredPath));
     const int result = dialog->exec();
     // A completion list still open over the window would take the next click or key.
     for (QCompleter* completer : dialog->findChildren<QCompleter*>()) {
@@ -328,8 +306,7 @@ std::optional<std::string> TFormEditTest::runDialog(QFileDialog*& dialog, QStrin
     if (result != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    lastChosen = dialog->selectedFiles().front();
-    return lastChosen.toStdString();
+    return dialog->selectedFiles().front().toStdString();
 }
 
 void TFormEditTest::offerName(QFileDialog* dialog, const QString& lastChosen) {
@@ -351,11 +328,11 @@ void TFormEditTest::offerName(QFileDialog* dialog, const QString& lastChosen) {
 }
 
 std::optional<std::string> TFormEditTest::runOpenDialog(const ChartDialog& dialog) {
-    return runDialog(OpenDialog1, openChosen_, dialog, false);
+    return runDialog(OpenDialog1, dialog, false);
 }
 
 std::optional<std::string> TFormEditTest::runSaveDialog(const ChartDialog& dialog) {
-    return runDialog(SaveDialog1, saveChosen_, dialog, true);
+    return runDialog(SaveDialog1, dialog, true);
 }
 
 void TFormEditTest::requestHelp(int context) { help_.HelpContext(context); }

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "chart/chart_controller.h"
+#include "chart/chart_look.h"
 #include "common/help_hook.h"
 
 class QAction;
@@ -41,6 +42,8 @@ class TFormEditTest : public QWidget, public ChartView {
 public:
     explicit TFormEditTest(TMyHLPObject& help, ChartController::Clock clock = localDateTimeText,
                            QWidget* parent = nullptr);
+    // A window for a chart kept before it: it shows the chart as it is.
+    TFormEditTest(ChartController& controller, TMyHLPObject& help, QWidget* parent = nullptr);
     ~TFormEditTest() override;
 
     ChartController& controller() { return *controller_; }
@@ -77,12 +80,15 @@ private:
     void createBottomStrip(QWidget* panel1);
     void paint(QWidget* w, TColor color);
     static void paintColor(QWidget* w, const QColor& color);
-    std::optional<std::string> runDialog(QFileDialog*& dialog, QString& lastChosen, const ChartDialog& wanted,
-                                         bool save);
+    std::optional<std::string> runDialog(QFileDialog*& dialog, const ChartDialog& wanted, bool save);
     static void offerName(QFileDialog* dialog, const QString& lastChosen);
 
     TMyHLPObject& help_;
-    std::unique_ptr<ChartController> controller_;
+    TFormEditTest(ChartController* shared, std::unique_ptr<ChartController> own, TMyHLPObject& help,
+                  QWidget* parent);
+
+    std::unique_ptr<ChartController> ownController_;
+    ChartController* controller_;
     std::array<ChartPanelLabel*, TToneChart::kCellCount + 1> cells_{};
     std::array<ChartPanelLabel*, TToneChart::kColumns + 1> headers_{};
     ChartPanelLabel* Panel2 = nullptr;
@@ -95,16 +101,10 @@ private:
     QAction* ActionClose = nullptr;
     QFileDialog* OpenDialog1 = nullptr;
     QFileDialog* SaveDialog1 = nullptr;
-    QString openChosen_;  // the full path last chosen in each dialog
-    QString saveChosen_;
 };
 
-// Inactive cells take the desktop's grey text colour, or the classic grey
-// 0x808080 where that colour could hardly be told from the silver result cells.
+// The inactive cells' fill on this desktop (see inactiveCellColor).
 QColor inactiveCellColor(const QPalette& palette);
-// Whether two fills side by side could hardly be told apart (their luminance
-// contrast is below 1.5 to 1).
-bool hardToTellApart(const QColor& a, const QColor& b);
 
 // "*.ton (Файлы отчетов)|*.ton|..." as the dialog's name filters.
 QStringList dialogNameFilters(std::string_view filter);

@@ -1,7 +1,5 @@
 #include "common/look_qt.h"
 
-#include <algorithm>
-
 namespace mnemora {
 
 QFont windowFont(bool bold) {
@@ -13,10 +11,8 @@ QFont windowFont(bool bold) {
 
 QFont toQFont(const TFont& font) {
     QFont f(QString::fromStdString(font.Name));
-    if (font.Height < 0) {
-        f.setPixelSize(-font.Height);
-    } else if (font.Height > 0) {
-        f.setPixelSize(std::max(1, font.Height * 3 / 4));  // cell height: leave room for the leading
+    if (const int pixels = characterPixelHeight(font); pixels > 0) {
+        f.setPixelSize(pixels);
     }
     f.setBold(font.Style.bold);
     f.setItalic(font.Style.italic);

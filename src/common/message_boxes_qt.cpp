@@ -21,8 +21,6 @@ namespace mnemora {
 
 namespace {
 
-MessageBoxes* g_boxes = nullptr;
-
 // While the window manager is still framing a window, Qt can read its frame
 // from a half-built window tree; such readings are none or out of shape.
 bool plausibleFrame(const QMargins& m) {
@@ -120,16 +118,6 @@ private:
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-const char* questionCaption(QuestionKind kind) {
-    switch (kind) {
-    case QuestionKind::Warning: return "Warning";
-    case QuestionKind::Error: return "Error";
-    case QuestionKind::Information: return "Information";
-    case QuestionKind::Confirm: return "Confirm";
-    }
-    return "";
-}
-
 QMessageBox::Icon questionIcon(QuestionKind kind) {
     switch (kind) {
     case QuestionKind::Warning: return QMessageBox::Warning;
@@ -139,18 +127,6 @@ QMessageBox::Icon questionIcon(QuestionKind kind) {
     }
     return QMessageBox::NoIcon;
 }
-
-const char* buttonCaption(Answer a) {
-    switch (a) {
-    case Answer::Yes: return "&Yes";
-    case Answer::No: return "&No";
-    case Answer::Ok: return "OK";
-    case Answer::Cancel: return "Cancel";
-    }
-    return "";
-}
-
-bool has(const std::vector<Answer>& v, Answer a) { return std::find(v.begin(), v.end(), a) != v.end(); }
 
 // A bare "OK", without the icon some desktop themes put on it.
 void plainOk(QMessageBox& box) {
@@ -186,14 +162,14 @@ void QtMessageBoxes::plain(const std::string& text) {
 
 Answer QtMessageBoxes::question(QuestionKind kind, const std::string& text, const std::vector<Answer>& buttons,
                                 int helpContext) {
-    ProgramBox box(questionIcon(kind), questionCaption(kind), qs(text));
+    ProgramBox box(questionIcon(kind), qs(std::string(questionBoxCaption(kind))), qs(text));
     setHelpContext(&box, helpContext);
     std::vector<std::pair<QAbstractButton*, Answer>> made;
     for (Answer a : buttons) {
         const auto role = a == Answer::Yes || a == Answer::Ok ? QMessageBox::AcceptRole
                           : a == Answer::No                   ? QMessageBox::NoRole
                                                               : QMessageBox::RejectRole;
-        QPushButton* b = box.addButton(buttonCaption(a), role);
+        QPushButton* b = box.addButton(qs(std::string(answerButtonText(a))), role);
         b->setIcon(QIcon());
         made.emplace_back(b, a);
     }
@@ -205,10 +181,8 @@ Answer QtMessageBoxes::question(QuestionKind kind, const std::string& text, cons
         }
         return nullptr;
     };
-    box.setDefaultButton(has(buttons, Answer::Ok) ? find(Answer::Ok) : find(Answer::Yes));
-    const Answer onEscape = has(buttons, Answer::Cancel) ? Answer::Cancel
-                            : has(buttons, Answer::No)   ? Answer::No
-                                                         : Answer::Ok;
+    box.setDefaultButton(find(defaultAnswer(buttons)));
+    const Answer onEscape = escapeAnswer(buttons);
     box.setEscapeButton(find(onEscape));
     box.exec();
     for (auto& [b, answer] : made) {
@@ -226,19 +200,10 @@ void QtMessageBoxes::error(const std::string& text) {
 }
 
 void QtMessageBoxes::fatal(const std::string& text) {
-    ProgramBox box(QMessageBox::Critical, "Application Error", qs(text), QMessageBox::Ok);
+    ProgramBox box(QMessageBox::Critical, qs(std::string(kFatalBoxCaption)), qs(text), QMessageBox::Ok);
     plainOk(box);
     box.exec();
 }
-
-MessageBoxes& messageBoxes() {
-    static QtMessageBoxes real;
-    return g_boxes != nullptr ? *g_boxes : real;
-}
-
-void setMessageBoxes(MessageBoxes* boxes) { g_boxes = boxes; }
-
-std::string errorBoxText(const std::exception& failure) { return withFullStop(failure.what()); }
 
 void setHelpContext(QWidget* widget, int context) { widget->setProperty(kHelpContextProperty, context); }
 

@@ -1,5 +1,6 @@
 #include "core/font.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -37,5 +38,12 @@ std::string firstCodePoints(std::string_view utf8, std::size_t count) {
 }
 
 void TFont::SetName(std::string_view name) { Name = firstCodePoints(name, kMaxFaceNameChars); }
+
+int characterPixelHeight(const TFont& font) {
+    if (font.Height < 0) {
+        return -font.Height;
+    }
+    return font.Height > 0 ? std::max(1, font.Height * 3 / 4) : 0;
+}
 
 }  // namespace mnemora

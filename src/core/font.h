@@ -45,4 +45,10 @@ struct TFont {
 // The first `count` code points of a UTF-8 text (whole characters only).
 std::string firstCodePoints(std::string_view utf8, std::size_t count);
 
+// The height of the letters in pixels, as a screen font is asked for it: a
+// negative height is the character height itself; a positive one is the cell
+// height, of which the leading takes a quarter; 0 leaves the choice to the
+// platform (0 is returned).
+int characterPixelHeight(const TFont& font);
+
 }  // namespace mnemora

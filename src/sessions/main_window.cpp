@@ -99,7 +99,7 @@ void BandSplitter::mouseMoveEvent(QMouseEvent* event) {
 }
 
 TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random, QWidget* parent)
-    : QWidget(parent), help_(help) {
+    : QWidget(parent) {
     setObjectName("Form1");
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(windowFont());
@@ -107,9 +107,7 @@ TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& r
     createActions();
     createControls();
     buildTrayPopup();
-    // FormCreate: the engine sets the base caption and owns the perception list.
-    engine_ = std::make_unique<SessionEngine>(*this, settings, random);
-    setHelpContext(this, kWindowHelpContext);
+    presenter_ = std::make_unique<MainPresenter>(*this, settings, help, random);
 }
 
 TForm1::~TForm1() = default;
@@ -118,33 +116,11 @@ void TForm1::createActions() {
     for (const ActionInfo& info : mainActions()) {
         auto* a = new QAction(qs(info.caption), this);
         a->setObjectName(qs(info.name));
-        a->setEnabled(info.enabledAtStart);
         actions_[static_cast<std::size_t>(info.id)] = a;
     }
-    auto on = [this](ActionId id, auto handler) {
-        connect(action(id), &QAction::triggered, this, [handler] { guarded(handler); });
-    };
-    on(ActionId::Next, [this] { ActionNextExecute(); });
-    on(ActionId::Prior, [this] { ActionPriorExecute(); });
-    on(ActionId::Break, [this] { ActionBreakExecute(); });
-    on(ActionId::Exit, [this] { ActionExitExecute(); });
-    on(ActionId::Help, [this] { ActionHelpExecute(); });
-    on(ActionId::HelpContext, [this] { ActionHelpContextExecute(); });
-    on(ActionId::Params, [this] {
-        if (onParams) {
-            onParams();
-        }
-    });
-    on(ActionId::About, [this] {
-        if (onAbout) {
-            onAbout();
-        }
-    });
-    on(ActionId::EditTest, [this] {
-        if (onEditTest) {
-            onEditTest();
-        }
-    });
+    for (const ActionInfo& info : mainActions()) {
+        connect(action(info.id), &QAction::triggered, this, [this, id = info.id] { presenter_->actionExecuted(id); });
+    }
 }
 
 QPushButton* TForm1::makeButton(const char* name, int x, ActionId id, const char* hint) {
@@ -191,7 +167,7 @@ void TForm1::createControls() {
     Label_O->setCursor(Qt::WhatsThisCursor);
     // The substitute face is wider than the original one; keep a gap after "Восприятие:".
     Label_O->move(std::max(76, Label1->x() + Label1->width() + 6), 11);
-    connect(Label_O, &MnemonicLabel::clicked, this, [this] { guarded([this] { Edit_OClick(); }); });
+    connect(Label_O, &MnemonicLabel::clicked, this, [this] { presenter_->Edit_OClick(); });
     Label_Quest = new MnemonicLabel(Panel_Quest);
     Label_Quest->setObjectName("Label_Quest");
     Label_Quest->move(8, 32);
@@ -262,10 +238,7 @@ void TForm1::buildTrayPopup() {
             break;
         case MenuKind::Session:
             item = into->addAction(qs(e.caption));
-            // The list begins after the menu has closed, as a queued command.
-            connect(item, &QAction::triggered, this,
-                    [this, i] { guarded([this, i] { engine_->ClickSession(sessionItemData(i)); }); },
-                    Qt::QueuedConnection);
+            connect(item, &QAction::triggered, this, [this, i] { presenter_->sessionItemChosen(i); });
             break;
         }
         if (e.kind != MenuKind::Action) {
@@ -274,7 +247,6 @@ void TForm1::buildTrayPopup() {
         item->setProperty(kMenuEntryProperty, static_cast<int>(i));
         menuItems_.push_back(item);
     }
-    NT10 = menuItem("NT10");
     connect(Label_Text, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& at) { TrayPopup->exec(Label_Text->mapToGlobal(at)); });
 }
@@ -309,24 +281,16 @@ void TForm1::showWindow() {
     activateWindow();
 }
 
-void TForm1::hideWindow() {
-    if (trayHoldsWindow && !trayHoldsWindow()) {
-        return;
-    }
-    hide();
-}
+void TForm1::hideWindow() { hide(); }
 
-void TForm1::setActionNextEnabled(bool on) { action(ActionId::Next)->setEnabled(on); }
-void TForm1::setActionPriorEnabled(bool on) { action(ActionId::Prior)->setEnabled(on); }
-void TForm1::setActionBreakEnabled(bool on) { action(ActionId::Break)->setEnabled(on); }
-void TForm1::setActionHelpContextEnabled(bool on) { action(ActionId::HelpContext)->setEnabled(on); }
-void TForm1::setNT10Enabled(bool on) { NT10->setEnabled(on); }
+void TForm1::setActionEnabled(ActionId id, bool enabled) { action(id)->setEnabled(enabled); }
 
-void TForm1::informationBox(const std::string& text) { messageBoxes().plain(text); }
+void TForm1::setMenuItemEnabled(std::string_view name, bool enabled) { menuItem(name)->setEnabled(enabled); }
 
-Answer TForm1::errorQuestion(const std::string& text, int helpContext) {
-    return messageBoxes().question(QuestionKind::Error, text, {Answer::Yes, Answer::No, Answer::Cancel},
-                                   helpContext);
+void TForm1::closeWindow() { close(); }
+
+void TForm1::defer(std::function<void()> command) {
+    QMetaObject::invokeMethod(this, std::move(command), Qt::QueuedConnection);
 }
 
 void TForm1::applyQuestionAppearance(const TFont& font, TColor background) {
@@ -337,34 +301,12 @@ void TForm1::applyQuestionAppearance(const TFont& font, TColor background) {
     Label_Text->setPalette(p);
 }
 
-void TForm1::setTrayEnabled() {
-    if (onTrayEnabled) {
-        onTrayEnabled();
-    }
-}
-
-void TForm1::ActionNextExecute() { engine_->ShowQuestion(+1); }
-void TForm1::ActionPriorExecute() { engine_->ShowQuestion(-1); }
-void TForm1::ActionBreakExecute() { engine_->EndSession(); }
-void TForm1::ActionExitExecute() { close(); }
-void TForm1::ActionHelpExecute() { help_.HelpContext(kGeneralHelpContext); }
-void TForm1::ActionHelpContextExecute() { help_.HelpContext(engine_->listHelpContext()); }
-void TForm1::Edit_OClick() { help_.HelpContext(engine_->PerceptionHelpContext()); }
-
 void TForm1::closeEvent(QCloseEvent* event) {
-    // A save that fails inside the query keeps the program running.
-    bool allowed = false;
-    guarded([&] { allowed = !closeQuery || closeQuery(); });
-    if (!allowed) {
+    if (presenter_->FormCloseQuery()) {
+        event->accept();
+    } else {
         event->ignore();
-        return;
     }
-    event->accept();
-    guarded([this] {
-        if (onFormClose) {
-            onFormClose();
-        }
-    });
 }
 
 void TForm1::changeEvent(QEvent* event) {
@@ -374,16 +316,9 @@ void TForm1::changeEvent(QEvent* event) {
     }
     const auto old = static_cast<QWindowStateChangeEvent*>(event)->oldState();
     if (isMinimized() && (old & Qt::WindowMinimized) == 0) {
-        if (onMinimized) {
-            guarded(onMinimized);
-        }
-    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0 && isVisible()) {
-        // Only a window still on show can be restored by the user. Some
-        // window managers (xfwm4) drop the minimised state when the program
-        // hides the window into the tray; that is no restore.
-        if (onRestored) {
-            guarded(onRestored);
-        }
+        presenter_->windowMinimized();
+    } else if (!isMinimized() && (old & Qt::WindowMinimized) != 0) {
+        presenter_->windowUnminimized(isVisible());
     }
 }
 
@@ -397,13 +332,7 @@ void TForm1::showEvent(QShowEvent* event) {
         connect(windowHandle(), &QWindow::windowStateChanged, this, [this](Qt::WindowState state) {
             if (state == Qt::WindowMinimized) {
                 QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        if (isVisible() && onMinimized) {
-                            guarded(onMinimized);
-                        }
-                    },
-                    Qt::QueuedConnection);
+                    this, [this] { presenter_->minimizeRequested(isVisible()); }, Qt::QueuedConnection);
             }
         });
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -10,9 +10,8 @@
 #include "common/help_hook.h"
 #include "common/look_qt.h"
 #include "core/random.h"
-#include "sessions/session_engine.h"
+#include "sessions/main_presenter.h"
 #include "sessions/tray_catalogue.h"
-#include "settings/settings.h"
 
 class QAction;
 class QFrame;
@@ -63,29 +62,21 @@ private:
     int pressHeight_ = 0;
 };
 
-// The main window: the session's view, the tray menu and the actions.
-class TForm1 : public QWidget, public SessionView, public AppearanceTarget {
+// The main window: layout, painting and event wiring; every decision is
+// its presenter's.
+class TForm1 : public QWidget, public MainWindowView {
     Q_OBJECT
 public:
     TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    SessionEngine& engine() { return *engine_; }
+    MainPresenter& presenter() { return *presenter_; }
+    SessionEngine& engine() { return presenter_->engine(); }
     [[nodiscard]] QMenu* trayPopup() const { return TrayPopup; }
     [[nodiscard]] QAction* action(ActionId id) const { return actions_[static_cast<std::size_t>(id)]; }
     [[nodiscard]] QAction* menuItem(std::string_view name) const;
 
-    // Set by the start-up code: what the other windows and the shell do.
-    std::function<void()> onParams, onAbout, onEditTest;
-    std::function<bool()> closeQuery;   // the chart window's say on closing
-    std::function<void()> onFormClose;  // the tray icon goes, the program ends
-    std::function<void()> onMinimized, onRestored;
-    std::function<void()> onTrayEnabled;
-    // Whether a tray icon is there to bring the window back; without one the
-    // end of a session leaves the window on screen instead of hiding it.
-    std::function<bool()> trayHoldsWindow;
-
-    // SessionView
+    // MainWindowView
     void setHeaderText(const std::string& text) override;
     void setQuestionText(const std::string& text) override;
     [[nodiscard]] std::string questionText() const override;
@@ -94,25 +85,11 @@ public:
     void setWindowHelpContext(int context) override;
     void showWindow() override;
     void hideWindow() override;
-    void setActionNextEnabled(bool on) override;
-    void setActionPriorEnabled(bool on) override;
-    void setActionBreakEnabled(bool on) override;
-    void setActionHelpContextEnabled(bool on) override;
-    void setNT10Enabled(bool on) override;
-    void informationBox(const std::string& text) override;
-    Answer errorQuestion(const std::string& text, int helpContext) override;
-
-    // AppearanceTarget
+    void setActionEnabled(ActionId action, bool enabled) override;
+    void setMenuItemEnabled(std::string_view name, bool enabled) override;
+    void closeWindow() override;
+    void defer(std::function<void()> command) override;
     void applyQuestionAppearance(const TFont& font, TColor background) override;
-    void setTrayEnabled() override;
-
-    void ActionNextExecute();
-    void ActionPriorExecute();
-    void ActionBreakExecute();
-    void ActionExitExecute();
-    void ActionHelpExecute();
-    void ActionHelpContextExecute();
-    void Edit_OClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,8 +102,7 @@ private:
     void buildTrayPopup();
     QPushButton* makeButton(const char* name, int x, ActionId id, const char* hint);
 
-    TMyHLPObject& help_;
-    std::unique_ptr<SessionEngine> engine_;
+    std::unique_ptr<MainPresenter> presenter_;
     std::array<QAction*, 9> actions_{};
     std::vector<QAction*> menuItems_;  // one per catalogue entry, in its order
     bool placed_ = false;
@@ -146,7 +122,6 @@ private:
     QPushButton* Button_Break = nullptr;
     QPushButton* Button1 = nullptr;
     QMenu* TrayPopup = nullptr;
-    QAction* NT10 = nullptr;
 };
 
 }  // namespace mnemora

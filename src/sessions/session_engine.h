@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
+#include "common/message_boxes.h"
 #include "core/random.h"
 #include "sessions/file_test.h"
 #include "sessions/ini_file.h"
 
 namespace mnemora {
-
-enum class Answer { Yes, No, Cancel, Ok };
 
 struct MenuItemData {
     int Tag = 0;

@@ -35,8 +35,6 @@ namespace {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-constexpr const char* kSubscribeAddress = "mailto:mnemora-subscribe@example.org";
-
 QPushButton* makeButton(const char* name, const char* caption, QWidget* parent, QRect at) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);
     b->setObjectName(name);
@@ -104,9 +102,6 @@ private:
     bool installed_ = false;
 };
 
-constexpr std::uint8_t kAnsiCharset = 0;
-constexpr std::uint8_t kRussianCharset = 204;
-
 }  // namespace
 
 std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& start) {
@@ -168,25 +163,29 @@ std::optional<FontDialogResult> runFontDialog(QWidget* parent, const TFont& star
         return std::nullopt;
     }
     const QFont chosen = chooser->currentFont();
-    FontDialogResult result;
-    result.faceName = chosen.family() == standIn ? start.Name : chosen.family().toStdString();
-    result.pointSize = chosen.pointSize() > 0 ? chosen.pointSize() : start.Size();
-    result.weight = chosen.weight();
-    result.italic = chosen.italic();
-    result.underline = chosen.underline();
-    result.strikeout = chosen.strikeOut();
-    result.faceCharset =
-        QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Cyrillic) ? kRussianCharset
-                                                                                          : kAnsiCharset;
+    FontDialogEnd end;
+    end.face = chosen.family().toStdString();
+    end.pointSize = chosen.pointSize();
+    end.weight = chosen.weight();
+    end.italic = chosen.italic();
+    end.underline = chosen.underline();
+    end.strikeout = chosen.strikeOut();
+    end.cyrillicFace = QFontDatabase::writingSystems(chosen.family()).contains(QFontDatabase::Cyrillic);
     if (colors->currentIndex() != startIndex && colors->currentData().isValid()) {
-        result.pickedColor = colors->currentData().value<TColor>();
+        end.pickedColor = colors->currentData().value<TColor>();
     }
-    return result;
+    return fontDialogResult(start, standIn.toStdString(), end);
 }
 
 TFormParam::TFormParam(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,
                        TMyHLPObject& help, QWidget* parent)
-    : QDialog(parent), values_(values), store_(store), env_(env), help_(help) {
+    : TFormParam(nullptr, std::make_unique<ParamPresenter>(values, store, env, help), parent) {}
+
+TFormParam::TFormParam(ParamPresenter& presenter, QWidget* parent) : TFormParam(&presenter, nullptr, parent) {}
+
+TFormParam::TFormParam(ParamPresenter* shared, std::unique_ptr<ParamPresenter> own, QWidget* parent)
+    : QDialog(parent), ownPresenter_(std::move(own)), presenter_(shared != nullptr ? shared : ownPresenter_.get()) {
+    presenter_->attach(*this);
     setObjectName("FormParam");
     setWindowTitle(QString::fromUtf8("Параметры"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -195,14 +194,14 @@ TFormParam::TFormParam(TParamValues& values, RegistryBackend& store, const Setti
     setFixedSize(417, 325);
     setHelpContext(this, kWindowHelpContext);
 
-    chooseFont = runFontDialog;
+    chooseFont = &mnemora::runFontDialog;  // the free function, not the view operation
     chooseColor = [](QWidget* owner, const QColor& start) -> std::optional<QColor> {
         const RussianDialogTexts russian;
         const QColor c = QColorDialog::getColor(start, owner);
         return c.isValid() ? std::optional<QColor>(c) : std::nullopt;
     };
     // Handing the address to the desktop is all; whether a mail program answers is its business.
-    openAddress = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
 
     createControls();
 }
@@ -276,106 +275,84 @@ void TFormParam::createControls() {
         setTabOrder(order[i - 1], order[i]);
     }
 
-    auto on = [this](QPushButton* b, void (TFormParam::*handler)()) {
-        connect(b, &QPushButton::clicked, this, [this, handler] { guarded([this, handler] { (this->*handler)(); }); });
+    auto on = [this](QPushButton* b, void (ParamPresenter::*handler)()) {
+        connect(b, &QPushButton::clicked, this, [this, handler] { (presenter_->*handler)(); });
     };
-    on(Button4, &TFormParam::Button4Click);
-    on(Button5, &TFormParam::Button5Click);
-    on(Button6, &TFormParam::Button6Click);
-    on(Button3, &TFormParam::Button3Click);
-    on(BitBtn1, &TFormParam::BitBtn1Click);
-    on(BitBtn3, &TFormParam::BitBtn3Click);
+    on(Button4, &ParamPresenter::Button4Click);
+    on(Button5, &ParamPresenter::Button5Click);
+    on(Button6, &ParamPresenter::Button6Click);
+    on(Button3, &ParamPresenter::Button3Click);
+    on(BitBtn1, &ParamPresenter::BitBtn1Click);
+    on(BitBtn3, &ParamPresenter::BitBtn3Click);
     connect(BitBtn2, &QPushButton::clicked, this, &TFormParam::reject);
 
-    // Only the user's own edits write the record; showing values does not.
+    // Edits and clicks only: setting a value for show raises none of these.
     connect(Edit_DirFiles, &QLineEdit::textEdited, this,
-            [this](const QString& text) { values_.DataFile = text.toStdString(); });
+            [this](const QString& text) { presenter_->dataFileEdited(text.toStdString()); });
     connect(Edit_DirReport, &QLineEdit::textEdited, this,
-            [this](const QString& text) { values_.ReportDir = text.toStdString(); });
-    connect(CheckBox_Start, &QCheckBox::clicked, this, [this](bool on) { values_.Start = on; });
-    connect(clickItems_, &QButtonGroup::idClicked, this, [this](int id) { values_.Click = id; });
+            [this](const QString& text) { presenter_->reportDirEdited(text.toStdString()); });
+    connect(CheckBox_Start, &QCheckBox::clicked, this, [this](bool on) { presenter_->startClicked(on); });
+    connect(clickItems_, &QButtonGroup::idClicked, this, [this](int id) { presenter_->clickModeChosen(id); });
 }
 
-void TFormParam::bindControls() {
-    showPaths();
-    showAppearance();
-    if (values_.Click == 0 || values_.Click == 1) {
-        clickItems_->button(values_.Click)->setChecked(true);
-    } else {
-        // An exclusive group cannot be emptied by unchecking its member.
-        clickItems_->setExclusive(false);
-        for (QAbstractButton* b : clickItems_->buttons()) {
-            b->setChecked(false);
-        }
-        clickItems_->setExclusive(true);
+void TFormParam::showClickMode(std::optional<int> item) {
+    if (item) {
+        clickItems_->button(*item)->setChecked(true);
+        return;
     }
+    // An exclusive group cannot be emptied by unchecking its member.
+    clickItems_->setExclusive(false);
+    for (QAbstractButton* b : clickItems_->buttons()) {
+        b->setChecked(false);
+    }
+    clickItems_->setExclusive(true);
 }
 
-void TFormParam::showAppearance() {
-    PanelColor->setFont(toQFont(values_.Font));
+void TFormParam::showAppearance(const TFont& font, TColor background) {
+    PanelColor->setFont(toQFont(font));
     QPalette p = PanelColor->palette();
-    p.setColor(QPalette::Window, toQColor(values_.Color, palette()));
-    p.setColor(QPalette::WindowText, toQColor(values_.Font.Color, palette()));
+    p.setColor(QPalette::Window, toQColor(background, palette()));
+    p.setColor(QPalette::WindowText, toQColor(font.Color, palette()));
     PanelColor->setPalette(p);
-    CheckBox_Start->setChecked(values_.Start);
 }
 
-void TFormParam::showPaths() {
-    Edit_DirFiles->setText(qs(values_.DataFile));
-    Edit_DirReport->setText(qs(values_.ReportDir));
+void TFormParam::showStart(bool on) { CheckBox_Start->setChecked(on); }
+
+void TFormParam::showPaths(const std::string& dataFile, const std::string& reportDir) {
+    Edit_DirFiles->setText(qs(dataFile));
+    Edit_DirReport->setText(qs(reportDir));
 }
 
 int TFormParam::ShowModal() { return exec(); }
 
-void TFormParam::Button4Click() {
-    const TFont start = values_.Font;
-    if (const auto chosen = chooseFont(this, start)) {
-        TakeFontDialogResult(values_.Font, *chosen);
-        showAppearance();
+std::optional<FontDialogResult> TFormParam::runFontDialog(const TFont& start) { return chooseFont(this, start); }
+
+std::optional<TColor> TFormParam::runColorDialog(TColor start) {
+    const auto chosen = chooseColor(this, QColor(redOf(start), greenOf(start), blueOf(start)));
+    if (!chosen) {
+        return std::nullopt;
     }
+    return rgbColor(static_cast<std::uint8_t>(chosen->red()), static_cast<std::uint8_t>(chosen->green()),
+                    static_cast<std::uint8_t>(chosen->blue()));
 }
 
-void TFormParam::Button5Click() {
-    if (const auto chosen = chooseColor(this, toQColor(values_.Color, palette()))) {
-        values_.Color = rgbColor(static_cast<std::uint8_t>(chosen->red()), static_cast<std::uint8_t>(chosen->green()),
-                                 static_cast<std::uint8_t>(chosen->blue()));
-        showAppearance();
-    }
+TColor TFormParam::screenColor(TColor color) const {
+    const QColor c = toQColor(color, palette());
+    return rgbColor(static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+                    static_cast<std::uint8_t>(c.blue()));
 }
 
-void TFormParam::Button6Click() {
-    SetDefaultAppearance(values_);
-    showAppearance();
-}
-
-void TFormParam::Button3Click() {
-    SetDefaultPaths(values_, env_);
-    showPaths();
-}
-
-void TFormParam::PanelColorClick() { openAddress(QString::fromUtf8(kSubscribeAddress)); }
-
-void TFormParam::BitBtn1Click() {
-    // The result is OK before the store is touched, so a refused write still
-    // closes the window with OK once its error has been shown.
-    setResult(mrOk);
-    guarded([this] { SaveSettings(values_, store_); });
-    done(mrOk);
-}
-
-void TFormParam::BitBtn3Click() { help_.HelpContext(helpContextOf(this)); }
+void TFormParam::openAddress(const std::string& url) { openUrl(qs(url)); }
 
 void TFormParam::done(int result) {
     QDialog::done(result);
-    if (onClosed) {
-        guarded(onClosed);
-    }
+    presenter_->closed();
 }
 
 void TFormParam::reject() { done(mrCancel); }
 
 void TFormParam::showEvent(QShowEvent* event) {
-    bindControls();
+    presenter_->FormShow();
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->geometry();
         move(area.center() - QPoint(frameGeometry().width() / 2, frameGeometry().height() / 2));
@@ -387,7 +364,7 @@ bool TFormParam::eventFilter(QObject* watched, QEvent* event) {
     if (watched == PanelColor && event->type() == QEvent::MouseButtonRelease) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() == Qt::LeftButton && PanelColor->rect().contains(mouse->position().toPoint())) {
-            guarded([this] { PanelColorClick(); });
+            presenter_->PanelColorClick();
         }
         return true;
     }

@@ -7,11 +7,10 @@
 #include <functional>
 #include <optional>
 
+#include <memory>
+
 #include "common/help_hook.h"
-#include "settings/param_choice.h"
-#include "settings/param_values.h"
-#include "settings/registry.h"
-#include "settings/settings.h"
+#include "settings/param_presenter.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -24,41 +23,40 @@ class QTabWidget;
 
 namespace mnemora {
 
-// The screen font for a font description: its pixel height, style and face
-// (or the desktop's substitute for it).
-
-// The parameters window: a view over the live settings record. Every edit
-// goes straight into the record; only OK writes the store, and nothing is
-// undone on Cancel.
-class TFormParam : public QDialog {
+// The parameters window: layout and wiring over its presenter.
+class TFormParam : public QDialog, public ParamView {
     Q_OBJECT
 public:
-    static constexpr int mrOk = 1;
-    static constexpr int mrCancel = 2;
+    static constexpr int mrOk = ParamPresenter::mrOk;
+    static constexpr int mrCancel = ParamPresenter::mrCancel;
 
     TFormParam(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env, TMyHLPObject& help,
                QWidget* parent = nullptr);
+    // A window for a presenter made before it.
+    explicit TFormParam(ParamPresenter& presenter, QWidget* parent = nullptr);
 
-    // Shows the window modally and gives mrOk or mrCancel. The caller applies
-    // the appearance afterwards, whatever the result (or sets onClosed).
+    ParamPresenter& presenter() { return *presenter_; }
+
+    // Shows the window modally and gives mrOk or mrCancel; the presenter's
+    // onClosed has run by then.
     int ShowModal();
-
-    // Runs each time the window closes, OK or Cancel, after the store was
-    // written: the place to apply the appearance to the main window.
-    std::function<void()> onClosed;
 
     // The dialogs and the shell, replaceable for tests. nullopt: cancelled.
     std::function<std::optional<FontDialogResult>(QWidget* parent, const TFont& start)> chooseFont;
     std::function<std::optional<QColor>(QWidget* parent, const QColor& start)> chooseColor;
-    std::function<void(const QString& url)> openAddress;
+    std::function<void(const QString& url)> openUrl;
 
-    void Button4Click();
-    void Button5Click();
-    void Button6Click();
-    void Button3Click();
-    void PanelColorClick();
-    void BitBtn1Click();
-    void BitBtn3Click();
+    // ParamView
+    void showPaths(const std::string& dataFile, const std::string& reportDir) override;
+    void showAppearance(const TFont& font, TColor background) override;
+    void showStart(bool on) override;
+    void showClickMode(std::optional<int> item) override;
+    std::optional<FontDialogResult> runFontDialog(const TFont& start) override;
+    std::optional<TColor> runColorDialog(TColor start) override;
+    [[nodiscard]] TColor screenColor(TColor color) const override;
+    void openAddress(const std::string& url) override;
+    void setModalResult(int result) override { setResult(result); }
+    void closeWithResult(int result) override { done(result); }
 
     void done(int result) override;
     void reject() override;
@@ -68,15 +66,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    TFormParam(ParamPresenter* shared, std::unique_ptr<ParamPresenter> own, QWidget* parent);
     void createControls();
-    void bindControls();
-    void showAppearance();
-    void showPaths();
 
-    TParamValues& values_;
-    RegistryBackend& store_;
-    const SettingsEnvironment& env_;
-    TMyHLPObject& help_;
+    std::unique_ptr<ParamPresenter> ownPresenter_;
+    ParamPresenter* presenter_;
 
     QTabWidget* PageControl1 = nullptr;
     QWidget* TabSheet1 = nullptr;

@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "common/help_hook.h"
+#include "core/app_title.h"
 #include "common/message_boxes_qt.h"
 #include "sessions/main_window.h"
 
@@ -19,8 +20,10 @@ namespace mnemora {
 
 namespace {
 
-QLabel* makeLabel(const char* name, const char* caption, QWidget* parent, QRect at) {
-    auto* l = new QLabel(QString::fromUtf8(caption), parent);
+QString qs(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+
+QLabel* makeLabel(const char* name, std::string_view caption, QWidget* parent, QRect at) {
+    auto* l = new QLabel(qs(caption), parent);
     l->setObjectName(name);
     l->setGeometry(at);
     l->setTextFormat(Qt::PlainText);
@@ -29,9 +32,12 @@ QLabel* makeLabel(const char* name, const char* caption, QWidget* parent, QRect 
 
 }  // namespace
 
-TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
+TFormAbout::TFormAbout(QWidget* parent) : TFormAbout(ownPresenter_, parent) {}
+
+TFormAbout::TFormAbout(AboutPresenter& presenter, QWidget* parent) : QDialog(parent), presenter_(&presenter) {
+    presenter_->attach(*this);
     setObjectName("FormAbout");
-    setWindowTitle(QString::fromUtf8("О программе"));
+    setWindowTitle(qs(kAboutCaption));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(314, 174);
@@ -46,22 +52,23 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
 
     Label1 = makeLabel("Label1", "", Panel1, {24, 16, 257, 13});
     Label1->setAlignment(Qt::AlignCenter);
-    Label2 = makeLabel("Label2",
-                       "Мнемора ведёт упражнения на вспоминание по спискам вопросов. В ней есть и таблица тонов.",
-                       Panel1, {24, 32, 249, 49});
+    Label2 = makeLabel("Label2", kAboutParagraph, Panel1, {24, 32, 249, 49});
     Label2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label2->setWordWrap(true);
-    Label5 = makeLabel("Label5", "Рассылка:", Panel1, {24, 88, 54, 13});
-    Label6 = makeLabel("Label6", "mnemora-subscribe@example.org", Panel1, {80, 88, 154, 13});
-    Label3 = makeLabel("Label3", "Программирование: команда Мнеморы,", Panel1, {24, 104, 141, 13});
-    Label4 = makeLabel("Label4", "mnemora@example.org", Panel1, {168, 104, 120, 13});
+    Label5 = makeLabel("Label5", kAboutMailingLabel, Panel1, {24, 88, 54, 13});
+    Label6 = makeLabel("Label6", kSubscribeAddress, Panel1, {80, 88, 154, 13});
+    Label3 = makeLabel("Label3", kAboutCredit, Panel1, {24, 104, 141, 13});
+    Label4 = makeLabel("Label4", kContactAddress, Panel1, {168, 104, 120, 13});
     fitAddressLines();
 
     for (QLabel* link : {Label6, Label4}) {
         link->setCursor(Qt::PointingHandCursor);
         link->setAutoFillBackground(true);
-        setLinkLook(link, false);
+        QPalette p = link->palette();
+        p.setColor(QPalette::Window, toQColor(clBtnFace, palette()));
+        link->setPalette(p);
     }
+    presenter_->Panel1MouseMove();  // both links start plain
     // Every label takes the moves over it, so only the panel's free area
     // clears the highlight.
     for (QWidget* w : {static_cast<QWidget*>(Panel1), static_cast<QWidget*>(Label1), static_cast<QWidget*>(Label2),
@@ -77,8 +84,8 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     BitBtn1->setDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, [this] { done(1); });
 
-    openAddress = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
-    FormCreate();
+    openUrl = [](const QString& url) { QDesktopServices::openUrl(QUrl(url)); };
+    presenter_->FormCreate();
 }
 
 // The desktop's stand-in for "MS Sans Serif" is wider than the face the
@@ -101,7 +108,11 @@ void TFormAbout::fitAddressLines() {
     }
 }
 
-void TFormAbout::FormCreate() { Label1->setText(QString::fromUtf8("Мнемора (Версия 1.01) ")); }
+void TFormAbout::setVersionText(const std::string& text) { Label1->setText(qs(text)); }
+
+std::string TFormAbout::linkCaption(AboutLink link) const { return linkLabel(link)->text().toStdString(); }
+
+void TFormAbout::openAddress(const std::string& url) { openUrl(qs(url)); }
 
 int TFormAbout::ShowModal() { return exec(); }
 
@@ -116,27 +127,18 @@ void TFormAbout::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void TFormAbout::setLinkLook(QLabel* link, bool highlighted) {
+void TFormAbout::setLinkLook(AboutLink which, bool underline, TColor color) {
+    QLabel* link = linkLabel(which);
     QFont f = link->font();
-    f.setUnderline(highlighted);
+    f.setUnderline(underline);
     f.setBold(false);
     f.setItalic(false);
     f.setStrikeOut(false);
     link->setFont(f);
     QPalette p = link->palette();
-    p.setColor(QPalette::Window, toQColor(clBtnFace, palette()));
-    p.setColor(QPalette::WindowText, highlighted ? toQColor(clBlue, palette()) : toQColor(clWindowText, palette()));
+    p.setColor(QPalette::WindowText, toQColor(color, palette()));
     link->setPalette(p);
 }
-
-void TFormAbout::Label4MouseMove(QLabel* sender) { setLinkLook(sender, true); }
-
-void TFormAbout::Panel1MouseMove() {
-    setLinkLook(Label4, false);
-    setLinkLook(Label6, false);
-}
-
-void TFormAbout::Label4Click(QLabel* sender) { openAddress("mailto:" + sender->text()); }
 
 void TFormAbout::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
@@ -147,19 +149,20 @@ void TFormAbout::showEvent(QShowEvent* event) {
 }
 
 bool TFormAbout::eventFilter(QObject* watched, QEvent* event) {
-    auto* link = watched == Label4 || watched == Label6 ? static_cast<QLabel*>(watched) : nullptr;
+    const bool isLink = watched == Label4 || watched == Label6;
+    const AboutLink link = watched == Label4 ? AboutLink::Label4 : AboutLink::Label6;
     if (event->type() == QEvent::MouseMove) {
-        if (link != nullptr) {
-            guarded([&] { Label4MouseMove(link); });
+        if (isLink) {
+            presenter_->Label4MouseMove(link);
         } else if (watched == Panel1) {
-            guarded([&] { Panel1MouseMove(); });
+            presenter_->Panel1MouseMove();
         }
         return true;
     }
-    if (event->type() == QEvent::MouseButtonRelease && link != nullptr) {
+    if (event->type() == QEvent::MouseButtonRelease && isLink) {
         const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->button() == Qt::LeftButton && link->rect().contains(mouse->position().toPoint())) {
-            guarded([&] { Label4Click(link); });
+        if (mouse->button() == Qt::LeftButton && static_cast<QWidget*>(watched)->rect().contains(mouse->position().toPoint())) {
+            presenter_->Label4Click(link);
         }
         return true;
     }

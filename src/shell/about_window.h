@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/color.h"
+#include "shell/about_presenter.h"
 
 class QFrame;
 class QLabel;
@@ -14,21 +15,26 @@ namespace mnemora {
 
 // The About window: name and version, a few words on the program, and two
 // addresses that open a new mail message when clicked.
-class TFormAbout : public QDialog {
+class TFormAbout : public QDialog, public AboutView {
     Q_OBJECT
 public:
     explicit TFormAbout(QWidget* parent = nullptr);
+    // A window for a presenter made before it.
+    explicit TFormAbout(AboutPresenter& presenter, QWidget* parent = nullptr);
 
     // Shows the window modally; nothing is stored.
     int ShowModal();
 
-    // Hands a "mailto:" address to the desktop; replaceable for tests.
-    std::function<void(const QString& url)> openAddress;
+    AboutPresenter& presenter() { return *presenter_; }
 
-    void FormCreate();
-    void Label4MouseMove(QLabel* sender);
-    void Panel1MouseMove();
-    void Label4Click(QLabel* sender);
+    // Hands a "mailto:" address to the desktop; replaceable for tests.
+    std::function<void(const QString& url)> openUrl;
+
+    // AboutView
+    void setVersionText(const std::string& text) override;
+    [[nodiscard]] std::string linkCaption(AboutLink link) const override;
+    void setLinkLook(AboutLink link, bool underline, TColor color) override;
+    void openAddress(const std::string& url) override;
 
     // The close box: the window closes with Cancel (2).
     void reject() override;
@@ -39,8 +45,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void setLinkLook(QLabel* link, bool highlighted);
     void fitAddressLines();
+    [[nodiscard]] QLabel* linkLabel(AboutLink link) const { return link == AboutLink::Label4 ? Label4 : Label6; }
+
+    AboutPresenter ownPresenter_;
+    AboutPresenter* presenter_ = &ownPresenter_;
 
     QFrame* Panel1 = nullptr;
     QLabel* Label1 = nullptr;

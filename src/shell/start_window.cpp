@@ -9,8 +9,6 @@
 #include <algorithm>
 
 #include "common/look_qt.h"
-#include "common/message_boxes_qt.h"
-#include "settings/settings.h"
 
 // The picture lives in the UI library's resources, which a static library
 // only brings along when something asks for them by name.
@@ -18,22 +16,14 @@ static void initStartResources() { Q_INIT_RESOURCE(mnemora); }
 
 namespace mnemora {
 
-namespace {
-
-// Half of a screen side, a half rounded to the even neighbour.
-int halfToEven(int side) {
-    const int half = side / 2;
-    return side % 2 == 0 || half % 2 == 0 ? half : half + 1;
-}
-
-}  // namespace
-
-MenuPoint startMenuPosition(int screenWidth, int screenHeight) {
-    return {halfToEven(screenWidth) - 30, halfToEven(screenHeight) - 30};
-}
-
 TFormStart::TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObject& help, QWidget* parent)
-    : QWidget(parent), values_(values), store_(store), help_(help) {
+    : TFormStart(nullptr, std::make_unique<StartPresenter>(values, store, help), parent) {}
+
+TFormStart::TFormStart(StartPresenter& presenter, QWidget* parent) : TFormStart(&presenter, nullptr, parent) {}
+
+TFormStart::TFormStart(StartPresenter* shared, std::unique_ptr<StartPresenter> own, QWidget* parent)
+    : QWidget(parent), ownPresenter_(std::move(own)), presenter_(shared != nullptr ? shared : ownPresenter_.get()) {
+    presenter_->attach(*this);
     initStartResources();
     setObjectName("FormStart");
     setWindowTitle(QString::fromUtf8("\"Мнемора\""));
@@ -87,26 +77,20 @@ TFormStart::TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObjec
     check.setColor(QPalette::WindowText, QColor(255, 255, 0));
     CheckBox1->setPalette(check);
 
-    screenSize = [] {
+    primaryScreenSize = [] {
         const QScreen* screen = QGuiApplication::primaryScreen();
         return screen != nullptr ? screen->geometry().size() : QSize();
     };
-    connect(SpeedButton1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(); }); });
-    connect(SpeedButton2, &QPushButton::clicked, this, [this] { guarded([this] { SpeedButton2Click(); }); });
+    connect(SpeedButton1, &QPushButton::clicked, this, [this] { presenter_->Button1Click(); });
+    connect(SpeedButton2, &QPushButton::clicked, this, [this] { presenter_->SpeedButton2Click(); });
 }
 
-void TFormStart::Button1Click() {
-    values_.Start = CheckBox1->isChecked();
-    SaveSettings(values_, store_);  // a refused write stops here: the window stays, no menu
-    hide();
-    const QSize screen = screenSize();
-    const MenuPoint at = startMenuPosition(screen.width(), screen.height());
-    if (popupTrayMenu) {
-        popupTrayMenu(at.x, at.y);
-    }
-}
+bool TFormStart::showAtStartChecked() const { return CheckBox1->isChecked(); }
 
-void TFormStart::SpeedButton2Click() { help_.HelpContext(kGeneralHelpContext); }
+ScreenSize TFormStart::screenSize() const {
+    const QSize size = primaryScreenSize();
+    return {size.width(), size.height()};
+}
 
 void TFormStart::showEvent(QShowEvent* event) {
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -4,9 +4,10 @@
 #include <QWidget>
 #include <functional>
 
+#include <memory>
+
 #include "common/help_hook.h"
-#include "settings/param_values.h"
-#include "settings/registry.h"
+#include "shell/start_presenter.h"
 
 class QCheckBox;
 class QLabel;
@@ -14,39 +15,33 @@ class QPushButton;
 
 namespace mnemora {
 
-struct MenuPoint {
-    int x = 0;
-    int y = 0;
-    friend bool operator==(const MenuPoint&, const MenuPoint&) = default;
-};
-
-// Where "Продолжить" opens the tray menu: 30 pixels left of and above the
-// screen's centre, the centre rounded half to even.
-MenuPoint startMenuPosition(int screenWidth, int screenHeight);
-
 // The start window: a picture, the general help, and the way on to the tray
 // menu. Closing it only hides it and stores nothing.
-class TFormStart : public QWidget {
+class TFormStart : public QWidget, public StartView {
     Q_OBJECT
 public:
     TFormStart(TParamValues& values, RegistryBackend& store, TMyHLPObject& help, QWidget* parent = nullptr);
+    // A window for a presenter made before it.
+    explicit TFormStart(StartPresenter& presenter, QWidget* parent = nullptr);
 
-    // Opens the tray menu with its top-left corner there and returns when it
-    // has closed. Set by the start-up code.
-    std::function<void(int x, int y)> popupTrayMenu;
+    StartPresenter& presenter() { return *presenter_; }
+
     // The primary screen in pixels; replaceable for tests.
-    std::function<QSize()> screenSize;
+    std::function<QSize()> primaryScreenSize;
 
-    void Button1Click();
-    void SpeedButton2Click();
+    // StartView
+    [[nodiscard]] bool showAtStartChecked() const override;
+    void hideWindow() override { hide(); }
+    [[nodiscard]] ScreenSize screenSize() const override;
 
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    TParamValues& values_;
-    RegistryBackend& store_;
-    TMyHLPObject& help_;
+    TFormStart(StartPresenter* shared, std::unique_ptr<StartPresenter> own, QWidget* parent);
+
+    std::unique_ptr<StartPresenter> ownPresenter_;
+    StartPresenter* presenter_;
 
     QLabel* Image1 = nullptr;
     QPushButton* SpeedButton2 = nullptr;

@@ -35,54 +35,15 @@ int screenPixelsPerInch() {
 MnemoraApp::MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatform)
     : help_(helpPlatform),
       helpKeys_(std::make_unique<HelpKeyFilter>(help_)),
-      ppi_(screenPixelsPerInch()),
-      values_(ppi_),
-      env_(ppi_),
-      store_(std::move(storePath)),
-      sessionSettings_(values_, store_, env_) {
+      env_(screenPixelsPerInch()),
+      store_(std::move(storePath)) {
     qApp->installEventFilter(helpKeys_.get());
     // Closing a window other than the main one only hides it; the program
     // ends when the main window closes, tray or no tray.
     QApplication::setQuitOnLastWindowClosed(false);
-
-    form_ = std::make_unique<TForm1>(sessionSettings_, help_, random_);
-    // The windows come into being in this order, all hidden.
-    formParam_ = std::make_unique<TFormParam>(values_, store_, env_, help_);
-    formAbout_ = std::make_unique<TFormAbout>();
-    formStart_ = std::make_unique<TFormStart>(values_, store_, help_);
-    formEditTest_ = std::make_unique<TFormEditTest>(help_);
-    trayShell_ = std::make_unique<QtTrayShell>(*form_, *form_->trayPopup());
-    tray_ = std::make_unique<TrayController>(
-        *trayShell_, [this] { return values_.Click; }, [this] { application_.Restore(); });
-    trayShell_->attach(*tray_);
-
-    application_.OnMinimize = [this] { tray_->ApplicationEvents1Minimize(MinimizeCause::Application); };
-    application_.OnRestore = [this] { tray_->ApplicationEvents1Restore(); };
-    form_->onMinimized = [this] { application_.Minimize(); };
-    form_->onRestored = [this] { application_.Restore(); };
-    form_->onTrayEnabled = [this] { tray_->setTrayEnabled(); };
-    form_->trayHoldsWindow = [this] { return tray_->trayIconShown(); };
-    form_->onFormClose = [this] {
-        tray_->FormClose();
-        QCoreApplication::quit();
-    };
-
-    form_->onEditTest = [this] { formEditTest_->showChart(); };
-    form_->onParams = [this] { formParam_->ShowModal(); };
-    form_->onAbout = [this] { formAbout_->ShowModal(); };
-    formParam_->onClosed = [this] { ApplyAppearance(values_, *form_); };
-    formStart_->popupTrayMenu = [this](int x, int y) { form_->trayPopup()->exec(QPoint(x, y)); };
-    form_->closeQuery = [this] { return formEditTest_->controller().QuerySave(); };
-
     // A store file that cannot be read is moved aside; the user hears where it went.
     store_.onDamaged = [](const DamagedStore& damaged) { messageBoxes().plain(damagedStoreMessage(damaged)); };
-    LoadSettings(values_, store_, env_, *form_);
-    // The dialogs take the report folder once, as loaded now.
-    formEditTest_->controller().setReportDir(values_.ReportDir);
-    tray_->ApplicationEvents1Minimize(MinimizeCause::StartUp);
-    if (values_.Start) {
-        formStart_->show();
-    }
+    controller_ = std::make_unique<ApplicationController>(*this, store_, env_, help_);
 }
 
 MnemoraApp::~MnemoraApp() {
@@ -90,6 +51,78 @@ MnemoraApp::~MnemoraApp() {
         qApp->removeEventFilter(helpKeys_.get());
     }
 }
+
+MainPresenter& MnemoraApp::createMainWindow(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random) {
+    form_ = std::make_unique<TForm1>(settings, help, random);
+    return form_->presenter();
+}
+
+// What the user cannot see yet is not built yet: the hidden windows get
+// their widgets, and the fonts those need, when first shown.
+ParamPresenter& MnemoraApp::createParamWindow(TParamValues& values, RegistryBackend& store,
+                                              const SettingsEnvironment& env, TMyHLPObject& help) {
+    paramPresenter_ = std::make_unique<ParamPresenter>(values, store, env, help);
+    return *paramPresenter_;
+}
+
+AboutPresenter& MnemoraApp::createAboutWindow() { return aboutPresenter_; }
+
+StartPresenter& MnemoraApp::createStartWindow(TParamValues& values, RegistryBackend& store, TMyHLPObject& help) {
+    startPresenter_ = std::make_unique<StartPresenter>(values, store, help);
+    return *startPresenter_;
+}
+
+ChartController& MnemoraApp::createChartWindow(TMyHLPObject& /*help*/) {
+    chartController_ = std::make_unique<ChartController>();
+    return *chartController_;
+}
+
+TFormParam& MnemoraApp::paramWindow() {
+    if (!formParam_) {
+        formParam_ = std::make_unique<TFormParam>(*paramPresenter_);
+    }
+    return *formParam_;
+}
+
+TFormAbout& MnemoraApp::aboutWindow() {
+    if (!formAbout_) {
+        formAbout_ = std::make_unique<TFormAbout>(aboutPresenter_);
+    }
+    return *formAbout_;
+}
+
+TFormStart& MnemoraApp::startWindow() {
+    if (!formStart_) {
+        formStart_ = std::make_unique<TFormStart>(*startPresenter_);
+    }
+    return *formStart_;
+}
+
+TFormEditTest& MnemoraApp::chartWindow() {
+    if (!formEditTest_) {
+        formEditTest_ = std::make_unique<TFormEditTest>(*chartController_, help_);
+    }
+    return *formEditTest_;
+}
+
+TrayShell& MnemoraApp::createTrayShell() {
+    trayShell_ = std::make_unique<QtTrayShell>(*form_, *form_->trayPopup());
+    return *trayShell_;
+}
+
+void MnemoraApp::attachTray(TrayController& tray) { trayShell_->attach(tray); }
+
+void MnemoraApp::showParamWindow() { paramWindow().ShowModal(); }
+
+void MnemoraApp::showAboutWindow() { aboutWindow().ShowModal(); }
+
+void MnemoraApp::showChartWindow() { chartWindow().showChart(); }
+
+void MnemoraApp::showStartWindow() { startWindow().show(); }
+
+void MnemoraApp::popupTrayMenu(MenuPoint at) { form_->trayPopup()->exec(QPoint(at.x, at.y)); }
+
+void MnemoraApp::quit() { QCoreApplication::quit(); }
 
 std::unique_ptr<MnemoraApp> startMnemora(std::filesystem::path storePath, HelpPlatform& helpPlatform) {
     try {
@@ -120,6 +153,9 @@ int runMnemora(int argc, char** argv) {
     if (qtTexts.load(QLocale(QLocale::Russian), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
+    // Every box of the program is drawn by Qt from here on.
+    static QtMessageBoxes qtBoxes;
+    setFrontEndMessageBoxes(&qtBoxes);
     ViewerHelpPlatform helpPlatform;
     const auto run = startMnemora(FileRegistryStore::defaultPath(), helpPlatform);
     return run ? QApplication::exec() : 1;

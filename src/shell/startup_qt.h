@@ -4,11 +4,8 @@
 #include <memory>
 
 #include "common/help_hook.h"
-#include "core/random.h"
 #include "settings/file_store.h"
-#include "settings/param_values.h"
-#include "shell/live_settings.h"
-#include "shell/tray_controller.h"
+#include "shell/app_controller.h"
 
 namespace mnemora {
 
@@ -20,40 +17,59 @@ class TFormStart;
 class QtTrayShell;
 class HelpKeyFilter;
 
-// Everything one run of the program owns, built in the start-up order.
-class MnemoraApp {
+// The Qt front end of one run: the windows it made for the application
+// controller, which runs start-up in its order.
+class MnemoraApp : public FrontEnd {
 public:
     // Steps up to going into the tray; a failure to load the settings throws.
     MnemoraApp(std::filesystem::path storePath, HelpPlatform& helpPlatform);
-    ~MnemoraApp();
+    ~MnemoraApp() override;
 
     TForm1& form() { return *form_; }
-    TFormEditTest& chartWindow() { return *formEditTest_; }
-    TFormStart& startWindow() { return *formStart_; }
-    TFormParam& paramWindow() { return *formParam_; }
-    TrayController& tray() { return *tray_; }
-    TApplication& application() { return application_; }
-    TParamValues& values() { return values_; }
+    // The other windows are made the first time they are needed.
+    TFormEditTest& chartWindow();
+    TFormStart& startWindow();
+    TFormParam& paramWindow();
+    TFormAbout& aboutWindow();
+    TrayController& tray() { return controller_->tray(); }
+    TApplication& application() { return controller_->application(); }
+    TParamValues& values() { return controller_->values(); }
     QtTrayShell& trayShell() { return *trayShell_; }
     TMyHLPObject& help() { return help_; }
+
+    // FrontEnd
+    MainPresenter& createMainWindow(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random) override;
+    ParamPresenter& createParamWindow(TParamValues& values, RegistryBackend& store, const SettingsEnvironment& env,
+                                      TMyHLPObject& help) override;
+    AboutPresenter& createAboutWindow() override;
+    StartPresenter& createStartWindow(TParamValues& values, RegistryBackend& store, TMyHLPObject& help) override;
+    ChartController& createChartWindow(TMyHLPObject& help) override;
+    TrayShell& createTrayShell() override;
+    void attachTray(TrayController& tray) override;
+    void showParamWindow() override;
+    void showAboutWindow() override;
+    void showChartWindow() override;
+    void showStartWindow() override;
+    void popupTrayMenu(MenuPoint at) override;
+    void quit() override;
 
 private:
     TMyHLPObject help_;
     std::unique_ptr<HelpKeyFilter> helpKeys_;
-    TApplication application_;
-    int ppi_;
-    TParamValues values_;
     ProcessEnvironment env_;
     FileRegistryStore store_;
-    LiveSessionSettings sessionSettings_;
-    RandomGenerator random_;
     std::unique_ptr<TForm1> form_;
+    // Made at start-up with the settings they work on; their windows wait.
+    std::unique_ptr<ParamPresenter> paramPresenter_;
+    AboutPresenter aboutPresenter_;
+    std::unique_ptr<StartPresenter> startPresenter_;
+    std::unique_ptr<ChartController> chartController_;
     std::unique_ptr<TFormParam> formParam_;
     std::unique_ptr<TFormAbout> formAbout_;
     std::unique_ptr<TFormStart> formStart_;
     std::unique_ptr<TFormEditTest> formEditTest_;
     std::unique_ptr<QtTrayShell> trayShell_;
-    std::unique_ptr<TrayController> tray_;
+    std::unique_ptr<ApplicationController> controller_;
 };
 
 // Start-up up to the event loop. A failure shows the fatal box and gives

@@ -488,6 +488,45 @@ TEST_F(ChartControllerTest, DialogsGetTitlesFiltersExtensionAndTheReportFolder) 
     EXPECT_EQ(save.initialDir, "/home/anna/reports");
 }
 
+TEST_F(ChartControllerTest, EachDialogOffersTheFileLastChosenInItAndACancelForgetsNothing) {
+    const std::string first = chartFile("first.ton", "_DateCreate=01.01.2026 10:00\r\n_Primet=\r\n");
+    openFile(first);
+    view.openPicks = {std::nullopt};
+    ctl.ActionOpenFileExecute();
+    click(1);
+    view.savePicks = {(dir / "saved.ton").string()};
+    ctl.ActionSaveAsExecute();
+    click(2);
+    view.savePicks = {std::nullopt};
+    ctl.ActionSaveAsExecute();
+    ASSERT_EQ(view.openDialogs.size(), 2u);
+    ASSERT_EQ(view.saveDialogs.size(), 2u);
+    EXPECT_EQ(view.openDialogs[0].offeredPath, "");
+    EXPECT_EQ(view.openDialogs[1].offeredPath, first);
+    EXPECT_EQ(view.saveDialogs[0].offeredPath, "");  // not the opened file's name
+    EXPECT_EQ(view.saveDialogs[1].offeredPath, (dir / "saved.ton").string());
+}
+
+TEST_F(ChartControllerTest, AWindowAttachedLaterShowsTheChartAsItIs) {
+    ChartController waiting([] { return std::string(kNow); });
+    EXPECT_TRUE(waiting.QuerySave());  // no window yet, nothing changed: nothing to ask
+    FakeChartView first;
+    waiting.attach(first);
+    EXPECT_EQ(first.caption, "Шкала тонов. ");
+    EXPECT_FALSE(first.noteOn);
+    EXPECT_FALSE(first.saveOn);
+
+    modifiedNewChart();
+    typeNote("Итог");
+    FakeChartView second;
+    ctl.attach(second);
+    EXPECT_EQ(second.corner, clRed);
+    EXPECT_TRUE(second.saveOn && second.saveAsOn && second.noteOn);
+    EXPECT_EQ(second.date, kNow);
+    EXPECT_EQ(second.note, "Итог");
+    EXPECT_TRUE(second.shown.marked(53));
+}
+
 TEST_F(ChartControllerTest, CloseHidesWithoutAskingAndKeepsEverything) {
     modifiedNewChart();
     ctl.ActionCloseExecute();

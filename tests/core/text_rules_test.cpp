@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "core/caption.h"
 #include "core/error.h"
 #include "core/font.h"
@@ -67,6 +69,18 @@ TEST(Fonts, SizeAndHeightAreOneQuantity) {
     f.PixelsPerInch = 120;
     f.SetSize(15);
     EXPECT_EQ(f.Height, -25);
+}
+
+TEST(Fonts, ScreenFontIsAskedForTheCharacterHeight) {
+    struct Case {
+        int height, pixels;
+    };
+    // Character heights as they are; a cell height loses its leading; 0 is the platform's choice.
+    for (const Case& c : std::vector<Case>{{-11, 11}, {-20, 20}, {20, 15}, {1, 1}, {0, 0}}) {
+        TFont f;
+        f.Height = c.height;
+        EXPECT_EQ(characterPixelHeight(f), c.pixels) << c.height;
+    }
 }
 
 TEST(Fonts, FaceNameKeepsThirtyOneCharacters) {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "common/message_boxes_qt.h"
+
 // The application object must outlive every window and die before Qt's own
 // globals, so it lives on main's stack rather than in a static.
 int main(int argc, char** argv) {
@@ -14,5 +16,10 @@ int main(int argc, char** argv) {
     // the tray icon of a test program.
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/mnemora-window-tests");
     QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    // Boxes no test replaces are drawn as the program draws them.
+    mnemora::QtMessageBoxes boxes;
+    mnemora::setFrontEndMessageBoxes(&boxes);
+    const int result = RUN_ALL_TESTS();
+    mnemora::setFrontEndMessageBoxes(nullptr);
+    return result;
 }

@@ -225,30 +225,15 @@ TEST_F(MainWindowTest, ChoosingAListItemBeginsItAfterTheMenuHasClosed) {
 
 TEST_F(MainWindowTest, CloseQueryCanKeepTheProgramRunning) {
     int closes = 0;
-    form.onFormClose = [&] { ++closes; };
-    form.closeQuery = [] { return false; };
+    form.presenter().onFormClose = [&] { ++closes; };
+    form.presenter().closeQuery = [] { return false; };
     begin(1);
     form.action(ActionId::Exit)->trigger();
     EXPECT_EQ(closes, 0);
     EXPECT_TRUE(form.isVisible());
-    form.closeQuery = [] { return true; };
+    form.presenter().closeQuery = [] { return true; };
     form.action(ActionId::Exit)->trigger();
     EXPECT_EQ(closes, 1);
-}
-
-TEST_F(MainWindowTest, FailureInAHandlerShowsTheErrorBoxAndTheProgramGoesOn) {
-    form.onEditTest = [] { throw FileError("Cannot open file /nowhere/x.ton"); };
-    form.action(ActionId::EditTest)->trigger();
-    EXPECT_EQ(boxes.errors, (std::vector<std::string>{"Cannot open file /nowhere/x.ton."}));
-}
-
-TEST(BandSplitterRule, BandStaysBetweenTheMinimumAndWhatLeavesTheQuestionArea) {
-    EXPECT_EQ(bandHeightWhileDragging(57, 24, 300), 57);
-    EXPECT_EQ(bandHeightWhileDragging(25, 24, 300), 25);
-    EXPECT_EQ(bandHeightWhileDragging(24, 24, 300), 0);  // reaching the minimum snaps shut
-    EXPECT_EQ(bandHeightWhileDragging(-5, 24, 300), 0);
-    EXPECT_EQ(bandHeightWhileDragging(290, 24, 300), 276);
-    EXPECT_EQ(bandHeightWhileDragging(100, 30, 50), 0);  // no room for both
 }
 
 TEST_F(MainWindowTest, DraggingTheButtonSplitterSnapsTheBandShut) {

@@ -36,8 +36,8 @@ protected:
             colorStart = start;
             return colorAnswer;
         };
-        form.openAddress = [this](const QString& url) { urls << url; };
-        form.onClosed = [this] { ++closings; };
+        form.openUrl = [this](const QString& url) { urls << url; };
+        form.presenter().onClosed = [this] { ++closings; };
     }
 
     template <class T>
@@ -189,16 +189,6 @@ TEST_F(ParamWindowTest, OkSavesEveryValueOfTheRecord) {
     EXPECT_EQ(reloaded(), values);
 }
 
-TEST_F(ParamWindowTest, RefusedWriteShowsTheErrorAndStillClosesWithOk) {
-    store.refuseValue("Font_Name");
-    form.show();
-    click("BitBtn1");
-    EXPECT_EQ(boxes.errors, std::vector<std::string>{"Failed to set data for 'Font_Name'"});
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(form.result(), TFormParam::mrOk);
-    EXPECT_EQ(closings, 1);
-}
-
 TEST_F(ParamWindowTest, ShowModalGivesOneForOkAndTwoForCancel) {
     QTimer::singleShot(0, &form, [this] { click("BitBtn1"); });
     EXPECT_EQ(form.ShowModal(), 1);
@@ -280,19 +270,6 @@ TEST_F(ParamWindowTest, ValuesChangedWhileHiddenAppearOnTheNextShow) {
     EXPECT_EQ(child<QLabel>("PanelColor")->palette().color(QPalette::Window), QColor(255, 0, 0));
 }
 
-TEST_F(ParamWindowTest, CancelledDialogsChangeNothing) {
-    values.Font.SetName("Arial");
-    values.Font.Style.italic = true;
-    const TParamValues before = values;
-    form.show();
-    click("Button4");
-    click("Button5");
-    EXPECT_EQ(fontStart, values.Font);  // the dialog starts from the record's font
-    EXPECT_EQ(fontDialogs, 1);
-    EXPECT_EQ(colorDialogs, 1);
-    EXPECT_EQ(values, before);
-}
-
 TEST_F(ParamWindowTest, SystemBackgroundGoesIntoTheColourDialogAsItsScreenValue) {
     values.Color = clBtnFace;
     form.show();
@@ -327,52 +304,6 @@ TEST_F(ParamWindowTest, HelpButtonAndF1AskForTheWindowsTopic) {
     child<QLineEdit>("Edit_DirFiles")->setFocus();
     EXPECT_EQ(HelpKeyFilter::currentF1Context(), 1010);
     EXPECT_TRUE(form.isVisible());
-}
-
-// What a confirmed font dialog does to the font.
-TEST(FontDialogResultRule, FaceSizeAndStyleAreAlwaysTaken) {
-    TFont font;
-    font.Style.bold = true;
-    FontDialogResult r = arialChoice();
-    r.underline = true;
-    r.strikeout = true;
-    TakeFontDialogResult(font, r);
-    EXPECT_EQ(font.Name, "Arial");
-    EXPECT_EQ(font.Height, -27);  // 20 points at 96 pixels per inch
-    EXPECT_EQ(font.Style, (TFontStyles{.italic = true, .underline = true, .strikeout = true}));
-    r.weight = 401;  // bold means any weight above normal
-    TakeFontDialogResult(font, r);
-    EXPECT_TRUE(font.Style.bold);
-}
-
-TEST(FontDialogResultRule, CharacterSetChangesOnlyWithAnotherScriptOrFace) {
-    TFont font;
-    font.Name = "Arial";
-    font.Charset = DEFAULT_CHARSET;
-    FontDialogResult sameFace = arialChoice();  // the face reports 204
-    TakeFontDialogResult(font, sameFace);
-    EXPECT_EQ(font.Charset, DEFAULT_CHARSET);
-
-    FontDialogResult otherFace = arialChoice();
-    otherFace.faceName = "Verdana";
-    TakeFontDialogResult(font, otherFace);
-    EXPECT_EQ(font.Charset, 204);
-
-    FontDialogResult script = otherFace;
-    script.pickedScript = 0;
-    TakeFontDialogResult(font, script);
-    EXPECT_EQ(font.Charset, 0);
-}
-
-TEST(FontDialogResultRule, ColourChangesOnlyWhenOneWasPicked) {
-    TFont font;
-    font.Color = clWindowText;
-    FontDialogResult r = arialChoice();
-    TakeFontDialogResult(font, r);
-    EXPECT_EQ(font.Color, clWindowText);
-    r.pickedColor = clRed;
-    TakeFontDialogResult(font, r);
-    EXPECT_EQ(font.Color, clRed);
 }
 
 // The real dialog: one Escape, wherever the focus is in the font chooser,

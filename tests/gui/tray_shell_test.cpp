@@ -129,7 +129,7 @@ TEST_F(ExportedMenuTest, DepthAndPropertyNamesLimitWhatIsSent) {
 TEST_F(ExportedMenuTest, AChangedItemTellsTheHostToFetchTheLayoutAgain) {
     QSignalSpy updates(&menu, &DBusMenuExporter::layoutUpdated);
     const uint before = menu.revision();
-    form.setNT10Enabled(false);  // a session has begun
+    form.presenter().setNT10Enabled(false);  // a session has begun
     ASSERT_EQ(updates.count(), 1);
     EXPECT_GT(menu.revision(), before);
     EXPECT_EQ(updates.at(0).at(0).toUInt(), menu.revision());
