@@ -158,12 +158,12 @@ TEST_F(ExportedMenuTest, ClickedChoosesEnabledItemsOnlyAfterTheCallHasReturned) 
 // including a choice queued just before it opened.
 TEST_F(ExportedMenuTest, GreyedOrUnderAModalWindowNothingIsChosen) {
     QSignalSpy list1(form.menuItem("NT11"), &QAction::triggered);
-    form.setNT10Enabled(false);  // a session runs
+    form.presenter().setNT10Enabled(false);  // a session runs
     EXPECT_EQ(props("NT11").value("enabled"), false);
     EXPECT_TRUE(menu.handleEvent(id("NT11"), "clicked"));
     QCoreApplication::processEvents();
     EXPECT_EQ(list1.count(), 0);
-    form.setNT10Enabled(true);
+    form.presenter().setNT10Enabled(true);
     EXPECT_EQ(props("NT11").value("enabled"), true);
 
     QDialog box;
