@@ -167,7 +167,7 @@ inline ByteKinds byteKindsSse2(const unsigned char* p) {
     const __m128i contBelow = _mm_set1_epi8(-64);
     const __m128i shift = _mm_set1_epi8(0x42);
     const __m128i leadBelow = _mm_set1_epi8(-98);
-    for (int part = 0; part < 4; ++part) {
+    for (std::size_t part = 0; part < 4; ++part) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
         const auto bits = [&](__m128i m) {
             return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(m))} << (16 * part);

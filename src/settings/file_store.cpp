@@ -565,8 +565,8 @@ std::optional<RegValue> StoreIndex::query(const std::vector<std::uint32_t>& sect
     const std::uint32_t h = nameHash(name);
     const std::string_view text = text_ ? std::string_view(*text_) : std::string_view();
     // The last value of the name wins: from the end backwards.
-    for (auto s = sections.rbegin(); s != sections.rend(); ++s) {
-        const Section& section = sections_[*s];
+    for (std::size_t k = sections.size(); k-- > 0;) {
+        const Section& section = sections_[sections[k]];
         for (std::uint32_t i = section.endValue; i-- > section.firstValue;) {
             const ValueLine& v = values_[i];
             if (hashes_[i] == h && quotedNameIs(text.substr(v.name, v.nameSize), name)) {
