@@ -73,8 +73,9 @@ FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxByte
 
 FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxBytes,
                           const std::function<void(std::string_view)>& onPiece) {
-    // Small enough to stay in the second-level cache until onPiece has seen it.
-    constexpr std::size_t kPiece = std::size_t{128} << 10;
+    // Small enough to stay in the second-level cache until onPiece has seen it,
+    // large enough that the calls to read cost little.
+    constexpr std::size_t kPiece = std::size_t{512} << 10;
     FileBytes result;
     OpenedFile file = openRegularFile(path, maxBytes);
     result.status = file.status;
