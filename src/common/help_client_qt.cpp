@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -16,7 +18,10 @@ namespace mnemora {
 
 namespace {
 
-constexpr qint64 kMaxReplyLine = qint64{64} * 1024;
+// Longer than any reply of a sound help file (a page path, a message); a
+// longer one is dropped whole, its start kept to know what it answered.
+constexpr std::size_t kMaxReplyLine = std::size_t{1} << 20;
+constexpr std::size_t kReplyStartKept = 64;
 
 HelpRect toHelpRect(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 
@@ -105,7 +110,7 @@ void ViewerHelpPlatform::htmlHelp(std::string_view file, std::uint32_t, std::int
     const std::string line = encodeShowRequest({seq, data, frame, inner, search.found->string()});
     // Buffered by QProcess and written as the viewer takes it: never waits.
     process_->write(line.data(), static_cast<qint64>(line.size()));
-    pending_.push_back({seq, std::chrono::steady_clock::now()});
+    pending_.push_back({seq, std::chrono::steady_clock::now(), line});
     armDeadline();
 }
 
@@ -122,41 +127,82 @@ void ViewerHelpPlatform::startViewer() {
         }
     });
     viewerStalled_ = false;
+    viewerCrashed_ = false;
+    replyLine_.clear();
+    droppingReply_ = false;
     ++starts_;
     process_->start(command_.program, command_.arguments);
 }
 
 void ViewerHelpPlatform::readReplies() {
-    while (process_ != nullptr && process_->canReadLine()) {
-        const QByteArray line = process_->readLine(kMaxReplyLine);
-        const auto reply = parseViewerReply(std::string_view(line.constData(), static_cast<std::size_t>(line.size())));
-        if (!reply) {
-            continue;
+    // Whole lines however the pipe cuts them; QProcess's own readLine would
+    // end a long line at its size limit and take the rest for a new reply.
+    while (process_ != nullptr) {
+        const QByteArray chunk = process_->read(qint64{64} * 1024);
+        if (chunk.isEmpty()) {
+            return;
         }
-        switch (reply->kind) {
-            case ViewerReplyKind::Shown:
-            case ViewerReplyKind::Error:
-            case ViewerReplyKind::Notice:
-                // Answers come in the order of the requests.
-                while (!pending_.empty() && pending_.front().seq <= reply->seq) {
-                    pending_.pop_front();
+        std::string_view rest(chunk.constData(), static_cast<std::size_t>(chunk.size()));
+        while (!rest.empty() && process_ != nullptr) {
+            const std::size_t newline = rest.find('\n');
+            if (!droppingReply_) {
+                replyLine_.append(rest.substr(0, newline));
+                if (replyLine_.size() > kMaxReplyLine) {
+                    replyLine_.resize(kReplyStartKept);
+                    droppingReply_ = true;
                 }
-                armDeadline();
-                if (reply->kind == ViewerReplyKind::Error) {
-                    tell(Box::Error, withFullStop(reply->text));
-                } else if (reply->kind == ViewerReplyKind::Notice) {
-                    tell(Box::Plain, reply->text);
-                }
+            }
+            if (newline == std::string_view::npos) {
                 break;
-            case ViewerReplyKind::Page:
-                break;
-            case ViewerReplyKind::Stalled:
-                viewerStalled_ = true;
-                break;
+            }
+            rest.remove_prefix(newline + 1);
+            const std::string line = std::move(replyLine_);
+            replyLine_.clear();
+            if (droppingReply_) {
+                droppingReply_ = false;
+                answered(replySeqOf(line));  // its text is lost, but it answered
+            } else {
+                takeLine(line);
+            }
         }
-        if (onReply) {
-            onReply(*reply);
-        }
+    }
+}
+
+void ViewerHelpPlatform::answered(std::uint64_t seq) {
+    // Answers come in the order of the requests.
+    while (!pending_.empty() && pending_.front().seq <= seq) {
+        pending_.pop_front();
+    }
+    armDeadline();
+}
+
+void ViewerHelpPlatform::takeLine(std::string_view line) {
+    const auto reply = parseViewerReply(line);
+    if (!reply) {
+        return;
+    }
+    switch (reply->kind) {
+        case ViewerReplyKind::Shown:
+        case ViewerReplyKind::Error:
+        case ViewerReplyKind::Notice:
+            answered(reply->seq);
+            if (reply->kind == ViewerReplyKind::Error) {
+                tell(Box::Error, withFullStop(reply->text));
+            } else if (reply->kind == ViewerReplyKind::Notice) {
+                tell(Box::Plain, reply->text);
+            }
+            break;
+        case ViewerReplyKind::Page:
+            break;
+        case ViewerReplyKind::Stalled:
+            viewerStalled_ = true;
+            break;
+        case ViewerReplyKind::Crashed:
+            viewerCrashed_ = true;
+            break;
+    }
+    if (onReply) {
+        onReply(*reply);
     }
 }
 
@@ -181,11 +227,34 @@ void ViewerHelpPlatform::answerOverdue() {
 
 void ViewerHelpPlatform::viewerEnded(int exitCode, QProcess::ExitStatus status) {
     readReplies();  // what it managed to say before it ended
-    const bool failed = status == QProcess::CrashExit || exitCode != 0 || viewerStalled_;
+    const bool ended = status == QProcess::NormalExit && exitCode == 0;
+    // Only a viewer that was reading the help file when it failed gives
+    // reason to suspect the file. One ended from outside while idle (kill
+    // -TERM, a session's end) is simply started again at the next request.
     const bool stalled = viewerStalled_;
+    const bool readingFile = stalled || viewerCrashed_ || (!ended && !pending_.empty());
+    // A viewer that ended itself, its window long closed, just as a request
+    // went out: the request goes to a new viewer, once.
+    std::vector<std::string> resend;
+    if (ended && !readingFile) {
+        for (const Pending& p : pending_) {
+            if (!p.resent) {
+                resend.push_back(p.line);
+            }
+        }
+    }
     forgetViewer();
-    if (failed && !lastFile_.empty()) {
+    if (readingFile && !lastFile_.empty()) {
         tell(Box::Plain, stalled ? helpViewerStalledText(lastFile_) : helpViewerCrashedText(lastFile_));
+    }
+    if (!resend.empty()) {
+        startViewer();
+        for (std::string& line : resend) {
+            process_->write(line.data(), static_cast<qint64>(line.size()));
+            const auto seq = parseShowRequest(line);
+            pending_.push_back({seq ? seq->seq : 0, std::chrono::steady_clock::now(), std::move(line), true});
+        }
+        armDeadline();
     }
 }
 
@@ -196,6 +265,8 @@ void ViewerHelpPlatform::viewerFailedToStart() {
 
 void ViewerHelpPlatform::forgetViewer() {
     pending_.clear();
+    replyLine_.clear();
+    droppingReply_ = false;
     deadline_.stop();
     if (process_ != nullptr) {
         process_->disconnect(this);

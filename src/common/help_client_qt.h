@@ -36,8 +36,10 @@ struct HelpViewerCommand {
 // finds "vantero.chm", hands "show this topic beside this window" to the
 // viewer and returns at once, whether the viewer is busy or not. A viewer
 // that died is started again at the next request; one that does not answer
-// a request in time is ended. Each failure is told in a message that names
-// the help file, and Mnemora goes on.
+// a request in time is ended. A viewer that fails while reading a help file
+// is told in a message that names the file; one ended from outside while
+// idle, or one that ended itself after its window had been closed for a
+// while, is simply started again at the next request. Mnemora goes on.
 class ViewerHelpPlatform : public QObject, public HelpPlatform {
 public:
     explicit ViewerHelpPlatform(HelpSearchPlaces places = HelpSearchPlaces::forThisProcess(),
@@ -61,6 +63,8 @@ private:
     enum class Box { Plain, Error };
     void startViewer();
     void readReplies();
+    void takeLine(std::string_view line);
+    void answered(std::uint64_t seq);
     void viewerEnded(int exitCode, QProcess::ExitStatus status);
     void viewerFailedToStart();
     void answerOverdue();
@@ -79,11 +83,18 @@ private:
     struct Pending {
         std::uint64_t seq;
         std::chrono::steady_clock::time_point sent;
+        std::string line;
+        bool resent = false;
     };
     std::deque<Pending> pending_;
+    // The part of a reply line read so far; a line longer than the bound is
+    // dropped, keeping only its start.
+    std::string replyLine_;
+    bool droppingReply_ = false;
     QTimer deadline_;
     std::filesystem::path lastFile_;
     bool viewerStalled_ = false;  // it said so, or we ended it for not answering
+    bool viewerCrashed_ = false;  // it said a fault inside it ends it
     std::deque<std::pair<Box, std::string>> boxes_;
     bool showingBox_ = false;
 };

@@ -68,6 +68,14 @@ OpenedFile openRegularFile(const std::filesystem::path& path, std::size_t maxByt
 }
 
 FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxBytes) {
+    return readRegularFile(path, maxBytes, {});
+}
+
+FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxBytes,
+                          const std::function<void(std::string_view)>& onPiece) {
+    // Small enough to stay in the second-level cache until onPiece has seen it,
+    // large enough that the calls to read cost little.
+    constexpr std::size_t kPiece = std::size_t{512} << 10;
     FileBytes result;
     OpenedFile file = openRegularFile(path, maxBytes);
     result.status = file.status;
@@ -75,11 +83,14 @@ FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxByte
         return result;
     }
     // One read into a buffer of the file's size; a file that grew since fstat
-    // is read on in chunks, but never past the cap.
-    result.bytes.resize(file.size);
+    // is read on in chunks, but never past the cap. The buffer is only
+    // reserved up front and zeroed piece by piece just before each read, so
+    // that memory is not walked twice.
+    std::size_t target = file.size;
+    result.bytes.reserve(target);
     std::size_t have = 0;
     for (;;) {
-        if (have == result.bytes.size()) {
+        if (have == target) {
             if (have >= maxBytes) {
                 break;
             }
@@ -98,22 +109,33 @@ FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxByte
                 }
                 break;
             }
-            result.bytes.resize(std::min(maxBytes, std::max<std::size_t>(have * 2, 65536)));
-            std::copy(probe, probe + got, result.bytes.begin() + static_cast<std::ptrdiff_t>(have));
+            target = std::min(maxBytes, std::max<std::size_t>(have * 2, 65536));
+            result.bytes.reserve(target);
+            result.bytes.append(probe, static_cast<std::size_t>(got));
+            if (onPiece) {
+                onPiece(std::string_view(result.bytes).substr(have, static_cast<std::size_t>(got)));
+            }
             have += static_cast<std::size_t>(got);
             continue;
         }
-        const ssize_t got = ::read(file.fd.get(), result.bytes.data() + have, result.bytes.size() - have);
+        const std::size_t want = onPiece ? std::min(kPiece, target - have) : target - have;
+        result.bytes.resize(have + want);
+        const ssize_t got = ::read(file.fd.get(), result.bytes.data() + have, want);
         if (got < 0) {
             if (errno == EINTR) {
+                result.bytes.resize(have);
                 continue;
             }
             result.status = ReadStatus::Failed;
             result.bytes.clear();
             return result;
         }
+        result.bytes.resize(have + static_cast<std::size_t>(got));
         if (got == 0) {
             break;
+        }
+        if (onPiece) {
+            onPiece(std::string_view(result.bytes).substr(have, static_cast<std::size_t>(got)));
         }
         have += static_cast<std::size_t>(got);
     }

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace mnemora {
 
@@ -59,5 +61,11 @@ struct FileBytes {
 // The whole of a regular file of at most maxBytes. A file that grows while it
 // is read is cut at maxBytes rather than read on, so memory stays bounded.
 FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxBytes);
+// As above, read in pieces, each handed to onPiece as soon as it is read,
+// while it is still in the processor's cache: a caller that must look at
+// every byte does so in the same pass as the read, not in a second one over
+// memory. On a failed read the pieces seen are void.
+FileBytes readRegularFile(const std::filesystem::path& path, std::size_t maxBytes,
+                          const std::function<void(std::string_view)>& onPiece);
 
 }  // namespace mnemora

@@ -62,6 +62,8 @@ const char* replyWord(ViewerReplyKind kind) {
             return "page";
         case ViewerReplyKind::Stalled:
             return "stalled";
+        case ViewerReplyKind::Crashed:
+            return "crashed";
     }
     return "";
 }
@@ -148,6 +150,20 @@ std::optional<ShowRequest> parseShowRequest(std::string_view line) {
     return request;
 }
 
+ViewerReply malformedRequestReply(std::string_view line) {
+    const auto f = fields(line);
+    const auto seq = f.size() >= 2 && f[0] == "show" ? number<std::uint64_t>(f[1]) : std::nullopt;
+    return {ViewerReplyKind::Error, seq.value_or(0), "Окно справки получило запрос, которого не понимает"};
+}
+
+std::uint64_t replySeqOf(std::string_view lineStart) {
+    const auto f = fields(lineStart.substr(0, lineStart.find('\n')));
+    if (f.size() < 2 || (f[0] != "shown" && f[0] != "error" && f[0] != "notice")) {
+        return 0;
+    }
+    return number<std::uint64_t>(f[1]).value_or(0);
+}
+
 std::string encodeViewerReply(const ViewerReply& reply) {
     std::string line = replyWord(reply.kind);
     switch (reply.kind) {
@@ -160,6 +176,7 @@ std::string encodeViewerReply(const ViewerReply& reply) {
             line += " " + escapeField(reply.text);
             break;
         case ViewerReplyKind::Stalled:
+        case ViewerReplyKind::Crashed:
             break;
     }
     return line + "\n";
@@ -168,8 +185,8 @@ std::string encodeViewerReply(const ViewerReply& reply) {
 std::optional<ViewerReply> parseViewerReply(std::string_view line) {
     const auto f = fields(line);
     ViewerReply reply;
-    if (f[0] == "stalled" && f.size() == 1) {
-        reply.kind = ViewerReplyKind::Stalled;
+    if (f.size() == 1 && (f[0] == "stalled" || f[0] == "crashed")) {
+        reply.kind = f[0] == "stalled" ? ViewerReplyKind::Stalled : ViewerReplyKind::Crashed;
         return reply;
     }
     if (f[0] == "page" && f.size() == 2) {

@@ -39,6 +39,7 @@ enum class ViewerReplyKind {
     Notice,   // "notice <seq> <text>": the file has no such topic; a plain box
     Page,     // "page <page>": the viewer shows another page (a link, the contents)
     Stalled,  // "stalled": the viewer stopped responding and is ending itself
+    Crashed,  // "crashed": a fault inside the viewer (not a signal from outside) ends it
 };
 
 struct ViewerReply {
@@ -51,6 +52,12 @@ struct ViewerReply {
 
 std::string encodeViewerReply(const ViewerReply& reply);  // ends in "\n"
 std::optional<ViewerReply> parseViewerReply(std::string_view line);
+// The answer to a line that is not a well-formed request: an error for the
+// request's number where the line has a readable one, else for number 0.
+ViewerReply malformedRequestReply(std::string_view line);
+// The number a reply answers, read from the start of a line alone (a reply
+// too long to keep still answers its request); 0 when it answers none.
+std::uint64_t replySeqOf(std::string_view lineStart);
 
 // The field escaping, on its own.
 std::string escapeField(std::string_view text);

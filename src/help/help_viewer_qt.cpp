@@ -1,12 +1,15 @@
 #include "help/help_viewer_qt.h"
 
+#include <QAbstractEventDispatcher>
 #include <QApplication>
+#include <QEvent>
 #include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <poll.h>
 #include <unistd.h>
 
 #include "core/error.h"
@@ -21,6 +24,9 @@ namespace {
 // stuck in a help file; the viewer ends itself and Mnemora says so.
 constexpr auto kStallLimit = std::chrono::seconds(10);
 constexpr int kStalledExitCode = 3;
+// A viewer whose window stays closed this long ends, so that an idle
+// Mnemora does not keep a second process in memory.
+constexpr int kIdleExitMs = 60 * 1000;
 
 // Whole lines straight to the descriptor: no stdio buffer that a stalled or
 // crashing viewer would never flush.
@@ -37,7 +43,81 @@ void writeAll(int fd, std::string_view text) {
     }
 }
 
+// Every event the window thread handles is work that must end in time: the
+// watchdog is armed while one is being handled and disarmed when the thread
+// goes back to waiting. An idle viewer thus wakes nobody.
+class WatchedApplication : public QApplication {
+public:
+    WatchedApplication(int& argc, char** argv, Watchdog& watchdog) : QApplication(argc, argv), watchdog_(watchdog) {
+        connect(eventDispatcher(), &QAbstractEventDispatcher::aboutToBlock, this, [this] { watchdog_.disarm(); });
+    }
+
+    bool notify(QObject* receiver, QEvent* event) override {
+        watchdog_.arm();
+        ++depth_;
+        const bool handled = QApplication::notify(receiver, event);
+        if (--depth_ == 0) {
+            watchdog_.disarm();
+        }
+        return handled;
+    }
+
+private:
+    Watchdog& watchdog_;
+    int depth_ = 0;
+};
+
+// A fault inside the viewer says so before the viewer ends, so that Mnemora
+// can name the help file it was reading; a signal sent from outside (kill
+// -TERM, -KILL, even -SEGV) says nothing and ends a viewer Mnemora simply
+// starts again.
+void onFault(int signal, siginfo_t* info, void*) {
+    if (info == nullptr || info->si_code > 0 || info->si_pid == ::getpid()) {
+        static constexpr char kLine[] = "\ncrashed\n";  // after whatever half line was being written
+        [[maybe_unused]] const ssize_t n = ::write(STDOUT_FILENO, kLine, sizeof kLine - 1);
+    }
+    std::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void tellFaults() {
+    struct sigaction action {};
+    action.sa_sigaction = onFault;
+    action.sa_flags = SA_SIGINFO | SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) {
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
 }  // namespace
+
+ClosedWindowTimer::ClosedWindowTimer(QWidget& window, int idleMs, std::function<void()> onIdle, QObject* parent)
+    : QObject(parent), window_(window), onIdle_(std::move(onIdle)) {
+    timer_.setSingleShot(true);
+    timer_.setInterval(idleMs);
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        if (!window_.isVisible()) {
+            onIdle_();
+        }
+    });
+    window_.installEventFilter(this);
+    timer_.start();  // not shown yet: a viewer never asked for anything ends too
+}
+
+bool ClosedWindowTimer::eventFilter(QObject*, QEvent* event) {
+    if (event->type() == QEvent::Show || event->type() == QEvent::Hide) {
+        // Minimised is still visible; only a closed window counts.
+        QTimer::singleShot(0, this, [this] {
+            if (window_.isVisible()) {
+                timer_.stop();
+            } else if (!timer_.isActive()) {
+                timer_.start();
+            }
+        });
+    }
+    return false;
+}
 
 HelpViewer::HelpViewer(Send send, QObject* parent)
     : QObject(parent), send_(std::move(send)), window_(std::make_unique<HelpWindow>()) {
@@ -51,7 +131,13 @@ HelpViewer::~HelpViewer() = default;
 void HelpViewer::handleLine(std::string_view line) {
     if (const auto request = parseShowRequest(line)) {
         show(*request);
+    } else {
+        send_(encodeViewerReply(malformedRequestReply(line)));
     }
+}
+
+void HelpViewer::handleOverlongLine(std::string_view lineStart) {
+    send_(encodeViewerReply(malformedRequestReply(lineStart)));
 }
 
 void HelpViewer::show(const ShowRequest& request) {
@@ -98,6 +184,7 @@ void LineReader::readSome() {
         if (!dropping_) {
             pending_.append(piece);
             if (pending_.size() > maxLine_) {
+                droppedStart_ = pending_.substr(0, kOverlongStart);
                 pending_.clear();
                 dropping_ = true;
             }
@@ -109,6 +196,8 @@ void LineReader::readSome() {
             const std::string line = std::move(pending_);
             pending_.clear();
             onLine_(line);
+        } else if (onOverlong) {
+            onOverlong(droppedStart_);
         }
         dropping_ = false;
         chunk.remove_prefix(newline + 1);
@@ -119,7 +208,12 @@ int runHelpViewer(int argc, char** argv) {
     // Mnemora gone: the end of the input says so; a write to the closed pipe
     // must not end the viewer first.
     std::signal(SIGPIPE, SIG_IGN);
-    QApplication app(argc, argv);
+    tellFaults();
+    Watchdog watchdog(kStallLimit, [] {
+        writeAll(STDOUT_FILENO, encodeViewerReply({ViewerReplyKind::Stalled, 0, {}}));
+        ::_exit(kStalledExitCode);
+    });
+    WatchedApplication app(argc, argv, watchdog);
     app.setApplicationName("mnemora-help");
     app.setOrganizationName("Vantero");
     QGuiApplication::setDesktopFileName("org.vantero.mnemora");
@@ -127,24 +221,31 @@ int runHelpViewer(int argc, char** argv) {
     QApplication::setWindowIcon(QIcon::fromTheme("mnemora"));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const auto send = [](const std::string& line) { writeAll(STDOUT_FILENO, line); };
-    Watchdog watchdog(kStallLimit, [] {
-        writeAll(STDOUT_FILENO, encodeViewerReply({ViewerReplyKind::Stalled, 0, {}}));
-        ::_exit(kStalledExitCode);
-    });
-    QTimer heartbeat;
-    QObject::connect(&heartbeat, &QTimer::timeout, [&watchdog] { watchdog.beat(); });
-    heartbeat.start(250);
-
-    HelpViewer viewer(send);
-    const QStringList args = QCoreApplication::arguments();
+    QStringList args = QCoreApplication::arguments();
+    int idleMs = kIdleExitMs;
+    if (const auto at = args.indexOf("--idle-exit-ms"); at > 0 && at + 1 < args.size()) {
+        bool ok = false;
+        const int ms = args[at + 1].toInt(&ok);
+        idleMs = ok && ms >= 0 ? ms : idleMs;
+        args.remove(at, 2);
+    }
     const bool byItself = args.size() >= 3;
+
+    const auto send = [](const std::string& line) { writeAll(STDOUT_FILENO, line); };
+    HelpViewer viewer(send);
+    ClosedWindowTimer closedExit(viewer.window(), byItself ? 0 : idleMs, [] {
+        pollfd input{STDIN_FILENO, POLLIN, 0};
+        if (::poll(&input, 1, 0) <= 0) {  // else a request came just now that shows the window again
+            QCoreApplication::exit(0);
+        }
+    });
     LineReader input(STDIN_FILENO, [&viewer](std::string_view line) { viewer.handleLine(line); },
                      [byItself] {
                          if (!byItself) {
                              QCoreApplication::quit();
                          }
                      });
+    input.onOverlong = [&viewer](std::string_view start) { viewer.handleOverlongLine(start); };
     if (byItself) {
         bool ok = false;
         const int context = args[2].toInt(&ok);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <string>
@@ -9,6 +10,7 @@
 #include "help/help_protocol.h"
 
 class QSocketNotifier;
+class QWidget;
 
 namespace mnemora {
 
@@ -24,8 +26,11 @@ public:
     explicit HelpViewer(Send send, QObject* parent = nullptr);
     ~HelpViewer() override;
 
-    // One line from Mnemora; a line that is not a request is ignored.
+    // One line from Mnemora; a line that is not a well-formed request is
+    // answered with an error at once, so that Mnemora never waits for it.
     void handleLine(std::string_view line);
+    // A line too long to keep, known by its start.
+    void handleOverlongLine(std::string_view lineStart);
     void show(const ShowRequest& request);
 
     HelpWindow& window() { return *window_; }
@@ -37,12 +42,17 @@ private:
 
 // Reads lines from a file descriptor (the viewer's standard input) as they
 // arrive, without ever blocking the window. A line longer than maxLine is
-// dropped whole.
+// dropped whole; onOverlong, where given, hears of it with the line's first
+// kOverlongStart bytes.
 class LineReader : public QObject {
 public:
+    static constexpr std::size_t kOverlongStart = 64;
+
     LineReader(int fd, std::function<void(std::string_view)> onLine, std::function<void()> onEnd,
                std::size_t maxLine = std::size_t{64} * 1024, QObject* parent = nullptr);
     ~LineReader() override;
+
+    std::function<void(std::string_view)> onOverlong;
 
 private:
     void readSome();
@@ -53,12 +63,30 @@ private:
     std::size_t maxLine_;
     std::string pending_;
     bool dropping_ = false;
+    std::string droppedStart_;
     QSocketNotifier* notifier_ = nullptr;
 };
 
+// Calls onIdle once the window has stayed closed (hidden, not minimised)
+// for idleMs, and again each time it is closed that long afresh; the window
+// counts as closed until it is first shown.
+class ClosedWindowTimer : public QObject {
+public:
+    ClosedWindowTimer(QWidget& window, int idleMs, std::function<void()> onIdle, QObject* parent = nullptr);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QWidget& window_;
+    std::function<void()> onIdle_;
+    QTimer timer_;
+};
+
 // Runs the viewer: requests on standard input, replies on standard output,
-// until the input ends. With a file and a number as arguments it first shows
-// that topic by itself (to look at a help file without Mnemora).
+// until the input ends, or until its window has been closed for a while
+// (Mnemora starts it again at the next request). With a file and a number as
+// arguments it first shows that topic by itself (to look at a help file
+// without Mnemora), and ends when that window is closed. "--idle-exit-ms N"
+// sets how long a closed window waits before the viewer ends.
 int runHelpViewer(int argc, char** argv);
 
 }  // namespace mnemora

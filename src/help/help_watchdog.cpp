@@ -4,8 +4,16 @@
 
 namespace mnemora {
 
-Watchdog::Watchdog(Clock::duration limit, std::function<void()> onStall, Clock::duration poll)
-    : limit_(limit), poll_(poll), onStall_(std::move(onStall)), lastBeat_(Clock::now()) {
+namespace {
+
+// A wait that overshoots by more than this was the process being stopped,
+// not the window thread being stuck.
+constexpr auto kStoppedSlack = std::chrono::seconds(2);
+
+}  // namespace
+
+Watchdog::Watchdog(Clock::duration limit, std::function<void()> onStall)
+    : limit_(limit), onStall_(std::move(onStall)) {
     thread_ = std::thread([this] { watch(); });
 }
 
@@ -18,26 +26,55 @@ Watchdog::~Watchdog() {
     thread_.join();
 }
 
-void Watchdog::beat() {
+void Watchdog::arm() {
+    bool wakeWatcher = false;
+    {
+        const std::lock_guard lock(mutex_);
+        if (armed_) {
+            return;
+        }
+        armed_ = true;
+        armedAt_ = Clock::now();
+        wakeWatcher = sleepingForever_;
+    }
+    // Only a watcher with no deadline needs telling; one already counting
+    // looks at the state when its deadline comes.
+    if (wakeWatcher) {
+        wake_.notify_one();
+    }
+}
+
+void Watchdog::disarm() {
     const std::lock_guard lock(mutex_);
-    lastBeat_ = Clock::now();
+    armed_ = false;
 }
 
 void Watchdog::watch() {
     std::unique_lock lock(mutex_);
-    Clock::time_point lastLook = Clock::now();
-    while (!wake_.wait_for(lock, poll_, [this] { return stopping_; })) {
+    while (!stopping_) {
+        if (!armed_) {
+            sleepingForever_ = true;
+            wake_.wait(lock, [this] { return stopping_ || armed_; });
+            sleepingForever_ = false;
+            continue;
+        }
+        wake_.wait_until(lock, armedAt_ + limit_, [this] { return stopping_; });
+        if (stopping_ || !armed_) {
+            continue;
+        }
+        // Armed afresh meanwhile: a later deadline.
+        const Clock::time_point due = armedAt_ + limit_;
         const Clock::time_point now = Clock::now();
-        // Held up for many polls at once: the whole process was stopped.
-        if (now - lastLook > 5 * poll_ + std::chrono::seconds(1)) {
-            lastBeat_ = now;
+        if (now < due) {
+            continue;
         }
-        lastLook = now;
-        if (now - lastBeat_ > limit_) {
-            lock.unlock();
-            onStall_();
-            return;
+        if (now - due > kStoppedSlack) {
+            armedAt_ = now;  // held up far past the deadline: the whole process was stopped
+            continue;
         }
+        lock.unlock();
+        onStall_();
+        return;
     }
 }
 

@@ -1,9 +1,13 @@
 #include "sessions/ini_file.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 #include "core/cp1251.h"
 
@@ -139,45 +143,291 @@ constexpr std::array<std::uint64_t, 256> kUtf8Rows = [] {
 
 }  // namespace
 
-bool isValidUtf8(std::string_view s, bool* hasMultiByte) {
-    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
-    const std::size_t n = s.size();
-    std::uint64_t state = 0;
-    std::uint64_t high = 0;  // every byte OR'd together: was any above ASCII?
-    std::size_t i = 0;
-    for (; i + 16 <= n; i += 16) {
-        std::uint64_t a = 0;
-        std::uint64_t b = 0;
-        std::memcpy(&a, p + i, 8);
-        std::memcpy(&b, p + i + 8, 8);
-        high |= a | b;
-        if ((state & 63) == 0 && ((a | b) & 0x8080808080808080ULL) == 0) {
-            continue;  // sixteen ASCII bytes between characters
-        }
-        for (std::size_t k = 0; k < 16; ++k) {
-            state = kUtf8Rows[p[i + k]] >> (state & 63);
-        }
-        if ((state & 63) == std::uint64_t{kReject} * 6U) {
-            break;
-        }
+namespace {
+
+constexpr std::uint64_t kAcceptAt = std::uint64_t{kAccept} * 6U;
+constexpr std::uint64_t kNeed1At = std::uint64_t{kNeed1} * 6U;
+constexpr std::uint64_t kRejectAt = std::uint64_t{kReject} * 6U;
+
+// Of 64 bytes, one bit each: above ASCII, a continuation byte (80-BF), and
+// the lead byte of a two-byte sequence (C2-DF). Cyrillic text is nearly all
+// two-byte sequences, and with only these three kinds of byte a block is
+// valid exactly when every continuation follows a lead and every lead is
+// followed by one: a comparison of masks, not a walk byte by byte.
+struct ByteKinds {
+    std::uint64_t high = 0;
+    std::uint64_t cont = 0;
+    std::uint64_t lead2 = 0;
+};
+
+#if defined(__x86_64__)
+// Bytes as signed: 80-BF are -128..-65; C2-DF moved down by 0x42 are -128..-99.
+inline ByteKinds byteKindsSse2(const unsigned char* p) {
+    ByteKinds k;
+    const __m128i contBelow = _mm_set1_epi8(-64);
+    const __m128i shift = _mm_set1_epi8(0x42);
+    const __m128i leadBelow = _mm_set1_epi8(-98);
+    for (std::size_t part = 0; part < 4; ++part) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * part));
+        const auto bits = [&](__m128i m) {
+            return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(m))} << (16 * part);
+        };
+        k.high |= bits(v);
+        k.cont |= bits(_mm_cmplt_epi8(v, contBelow));
+        k.lead2 |= bits(_mm_cmplt_epi8(_mm_sub_epi8(v, shift), leadBelow));
     }
-    for (; i < n && (state & 63) != std::uint64_t{kReject} * 6U; ++i) {
-        high |= p[i];
-        state = kUtf8Rows[p[i]] >> (state & 63);
-    }
-    const bool valid = (state & 63) == kAccept;
-    if (hasMultiByte) {
-        *hasMultiByte = (high & 0x8080808080808080ULL) != 0;
-    }
-    return valid;
+    return k;
 }
 
-DataEncoding detectDataEncoding(std::string_view bytes) {
+[[gnu::target("avx2")]] inline ByteKinds byteKindsAvx2(const unsigned char* p) {
+    const __m256i contAbove = _mm256_set1_epi8(-64);
+    const __m256i shift = _mm256_set1_epi8(0x42);
+    const __m256i leadAbove = _mm256_set1_epi8(-98);
+    const __m256i lo = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+    const __m256i hi = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32));
+    const auto join = [](int low, int high) {
+        return std::uint64_t{static_cast<std::uint32_t>(low)} | (std::uint64_t{static_cast<std::uint32_t>(high)} << 32);
+    };
+    ByteKinds k;
+    k.high = join(_mm256_movemask_epi8(lo), _mm256_movemask_epi8(hi));
+    k.cont = join(_mm256_movemask_epi8(_mm256_cmpgt_epi8(contAbove, lo)),
+                  _mm256_movemask_epi8(_mm256_cmpgt_epi8(contAbove, hi)));
+    k.lead2 = join(_mm256_movemask_epi8(_mm256_cmpgt_epi8(leadAbove, _mm256_sub_epi8(lo, shift))),
+                   _mm256_movemask_epi8(_mm256_cmpgt_epi8(leadAbove, _mm256_sub_epi8(hi, shift))));
+    return k;
+}
+
+#else
+ByteKinds byteKindsPortable(const unsigned char* p) {
+    ByteKinds k;
+    for (int i = 0; i < 64; ++i) {
+        const std::uint64_t bit = std::uint64_t{1} << i;
+        k.high |= p[i] >= 0x80 ? bit : 0;
+        k.cont |= p[i] >= 0x80 && p[i] < 0xC0 ? bit : 0;
+        k.lead2 |= p[i] >= 0xC2 && p[i] < 0xE0 ? bit : 0;
+    }
+    return k;
+}
+
+#endif
+
+// A whole run of bytes that holds nothing but ASCII and two-byte sequences
+// is checked with no mask taken out of the vector registers until its end:
+// each byte is a continuation exactly when the byte before it is a lead.
+// False when the run holds anything else or breaks that rule; the exact walk
+// then takes it. `high` gains 0x80 when a byte is above ASCII; `bracket`
+// tells whether the run holds a "[".
+constexpr std::size_t kRun = 1024;
+
+#if defined(__x86_64__)
+[[gnu::target("avx2")]] bool plainRunAvx2(const unsigned char* p, bool carryIn, bool& carryOut, std::uint64_t& high,
+                                          bool& bracket) {
+    const __m256i contAbove = _mm256_set1_epi8(-64);
+    const __m256i open = _mm256_set1_epi8('[');
+    __m256i opens = _mm256_setzero_si256();
+    const __m256i shift = _mm256_set1_epi8(0x42);
+    const __m256i leadAbove = _mm256_set1_epi8(-98);
+    __m256i prevLead = carryIn ? _mm256_set1_epi8(-1) : _mm256_setzero_si256();
+    __m256i other = _mm256_setzero_si256();
+    __m256i mismatch = _mm256_setzero_si256();
+    __m256i any = _mm256_setzero_si256();
+    for (std::size_t i = 0; i < kRun; i += 32) {
+        const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + i));
+        const __m256i cont = _mm256_cmpgt_epi8(contAbove, v);
+        const __m256i lead = _mm256_cmpgt_epi8(leadAbove, _mm256_sub_epi8(v, shift));
+        other = _mm256_or_si256(other, _mm256_andnot_si256(_mm256_or_si256(cont, lead), v));
+        any = _mm256_or_si256(any, v);
+        opens = _mm256_or_si256(opens, _mm256_cmpeq_epi8(v, open));
+        // Each byte's left neighbour's lead flag, the first from the last vector.
+        const __m256i before = _mm256_alignr_epi8(lead, _mm256_permute2x128_si256(prevLead, lead, 0x21), 15);
+        mismatch = _mm256_or_si256(mismatch, _mm256_xor_si256(cont, before));
+        prevLead = lead;
+    }
+    high |= _mm256_movemask_epi8(any) != 0 ? 0x80 : 0;
+    bracket = _mm256_movemask_epi8(opens) != 0;
+    carryOut = (static_cast<std::uint32_t>(_mm256_movemask_epi8(prevLead)) >> 31) != 0;
+    return _mm256_movemask_epi8(other) == 0 && _mm256_testz_si256(mismatch, mismatch) != 0;
+}
+
+bool plainRunSse2(const unsigned char* p, bool carryIn, bool& carryOut, std::uint64_t& high, bool& bracket) {
+    const __m128i contBelow = _mm_set1_epi8(-64);
+    const __m128i open = _mm_set1_epi8('[');
+    __m128i opens = _mm_setzero_si128();
+    const __m128i shift = _mm_set1_epi8(0x42);
+    const __m128i leadBelow = _mm_set1_epi8(-98);
+    __m128i prevLead = carryIn ? _mm_set1_epi8(-1) : _mm_setzero_si128();
+    __m128i other = _mm_setzero_si128();
+    __m128i mismatch = _mm_setzero_si128();
+    __m128i any = _mm_setzero_si128();
+    for (std::size_t i = 0; i < kRun; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i cont = _mm_cmplt_epi8(v, contBelow);
+        const __m128i lead = _mm_cmplt_epi8(_mm_sub_epi8(v, shift), leadBelow);
+        other = _mm_or_si128(other, _mm_andnot_si128(_mm_or_si128(cont, lead), v));
+        any = _mm_or_si128(any, v);
+        opens = _mm_or_si128(opens, _mm_cmpeq_epi8(v, open));
+        const __m128i before = _mm_or_si128(_mm_slli_si128(lead, 1), _mm_srli_si128(prevLead, 15));
+        mismatch = _mm_or_si128(mismatch, _mm_xor_si128(cont, before));
+        prevLead = lead;
+    }
+    high |= _mm_movemask_epi8(any) != 0 ? 0x80 : 0;
+    bracket = _mm_movemask_epi8(opens) != 0;
+    carryOut = (_mm_movemask_epi8(prevLead) & 0x8000) != 0;
+    return _mm_movemask_epi8(other) == 0 && _mm_movemask_epi8(_mm_cmpeq_epi8(mismatch, _mm_setzero_si128())) == 0xFFFF;
+}
+#endif
+
+// Where the "[" of a text stand, as offsets from its start, noted while the
+// text is checked; `full` once there are too many to keep.
+struct BracketNotes {
+    static constexpr std::size_t kMost = std::size_t{1} << 16;
+    std::vector<std::uint32_t> at;
+    bool full = false;
+
+    void noteIn(const unsigned char* p, std::size_t from, std::size_t to, std::size_t base) {
+        for (std::size_t i = from; !full && i < to; ++i) {
+            const void* hit = std::memchr(p + i, '[', to - i);
+            if (hit == nullptr) {
+                return;
+            }
+            i = static_cast<std::size_t>(static_cast<const unsigned char*>(hit) - p);
+            at.push_back(static_cast<std::uint32_t>(base + i));
+            full = at.size() > kMost;
+        }
+    }
+};
+
+using PlainRunStep = bool (*)(const unsigned char*, bool, bool&, std::uint64_t&, bool&);
+
+// Walks n bytes on from `state`, gathering in `high` whether any byte was
+// above ASCII and in `notes` (where given) every "[", at `base` plus its
+// offset: a run at a time where it is plain, else 64 bytes at a time where
+// those are, else byte by byte through the state machine.
+template <ByteKinds (*Kinds)(const unsigned char*), PlainRunStep PlainRun>
+void stepUtf8(const unsigned char* p, std::size_t n, std::uint64_t& state, std::uint64_t& high, BracketNotes* notes,
+              std::size_t base) {
+    std::size_t i = 0;
+    while (i < n) {
+        if (state == kRejectAt) {  // no longer checked, still searched for "["
+            if (notes != nullptr) {
+                notes->noteIn(p, i, n, base);
+            }
+            return;
+        }
+        const std::size_t end = i + std::min(kRun, n - i);
+        bool bracket = true;
+        if (PlainRun != nullptr && end - i == kRun && (state == kAcceptAt || state == kNeed1At)) {
+            bool carry = false;
+            if (PlainRun(p + i, state == kNeed1At, carry, high, bracket)) {
+                state = carry ? kNeed1At : kAcceptAt;
+                if (notes != nullptr && bracket) {
+                    notes->noteIn(p, i, end, base);
+                }
+                i = end;
+                continue;
+            }
+        }
+        if (notes != nullptr) {
+            notes->noteIn(p, i, end, base);
+        }
+        for (; i + 64 <= end; i += 64) {
+            if (state == kAcceptAt || state == kNeed1At) {
+                const ByteKinds k = Kinds(p + i);
+                high |= k.high;
+                if ((k.high & ~(k.cont | k.lead2)) == 0) {
+                    const std::uint64_t carried = state == kNeed1At ? 1 : 0;
+                    if (k.cont != ((k.lead2 << 1) | carried)) {
+                        state = kRejectAt;
+                        break;
+                    }
+                    state = (k.lead2 >> 63) != 0 ? kNeed1At : kAcceptAt;
+                    continue;
+                }
+            }
+            // A three- or four-byte sequence, or a byte no UTF-8 has: the
+            // state machine takes this block.
+            for (std::size_t b = i; b < i + 64; ++b) {
+                high |= p[b];
+                state = (kUtf8Rows[p[b]] >> state) & 63;
+            }
+            if (state == kRejectAt) {
+                break;
+            }
+        }
+        for (; i < end && state != kRejectAt; ++i) {
+            high |= p[i];
+            state = (kUtf8Rows[p[i]] >> state) & 63;
+        }
+        i = end;
+    }
+}
+
+#if defined(__x86_64__)
+// Each compiled whole for its instruction set, so that the vector steps inline.
+[[gnu::target("avx2"), gnu::flatten]] void stepUtf8Avx2(const unsigned char* p, std::size_t n, std::uint64_t& state,
+                                                         std::uint64_t& high, BracketNotes* notes, std::size_t base) {
+    stepUtf8<byteKindsAvx2, plainRunAvx2>(p, n, state, high, notes, base);
+}
+[[gnu::flatten]] void stepUtf8Sse2(const unsigned char* p, std::size_t n, std::uint64_t& state, std::uint64_t& high,
+                                   BracketNotes* notes, std::size_t base) {
+    stepUtf8<byteKindsSse2, plainRunSse2>(p, n, state, high, notes, base);
+}
+#endif
+
+// Strict UTF-8 checked piece by piece as a file is read, the state carried
+// from one piece to the next.
+class Utf8Scan {
+public:
+    // With notes, every "[" of the pieces fed is noted too.
+    explicit Utf8Scan(BracketNotes* notes = nullptr) : notes_(notes) {}
+
+    void feed(std::string_view piece) {
+        if (state_ == kRejectAt && notes_ == nullptr) {
+            return;
+        }
+        const auto* p = reinterpret_cast<const unsigned char*>(piece.data());
+#if defined(__x86_64__)
+        static const auto step = __builtin_cpu_supports("avx2") != 0 ? stepUtf8Avx2 : stepUtf8Sse2;
+        step(p, piece.size(), state_, high_, notes_, offset_);
+#else
+        stepUtf8<byteKindsPortable, nullptr>(p, piece.size(), state_, high_, notes_, offset_);
+#endif
+        offset_ += piece.size();
+    }
+    [[nodiscard]] bool valid() const { return state_ == kAcceptAt; }
+    [[nodiscard]] bool multiByte() const { return (high_ & 0x8080808080808080ULL) != 0; }
+
+private:
+    BracketNotes* notes_;
+    std::uint64_t state_ = kAcceptAt;
+    std::uint64_t high_ = 0;
+    std::size_t offset_ = 0;
+};
+
+DataEncoding encodingOf(std::string_view bytes, const Utf8Scan& scan) {
     if (bytes.starts_with(kUtf8Bom)) {
         return DataEncoding::Utf8Bom;
     }
-    bool multi = false;
-    return isValidUtf8(bytes, &multi) && multi ? DataEncoding::Utf8 : DataEncoding::Windows1251;
+    return scan.valid() && scan.multiByte() ? DataEncoding::Utf8 : DataEncoding::Windows1251;
+}
+
+}  // namespace
+
+bool isValidUtf8(std::string_view s, bool* hasMultiByte) {
+    Utf8Scan scan;
+    scan.feed(s);
+    if (hasMultiByte) {
+        *hasMultiByte = scan.multiByte();
+    }
+    return scan.valid();
+}
+
+DataEncoding detectDataEncoding(std::string_view bytes) {
+    Utf8Scan scan;
+    if (!bytes.starts_with(kUtf8Bom)) {
+        scan.feed(bytes);
+    }
+    return encodingOf(bytes, scan);
 }
 
 bool ProfileLineReader::next(ProfileLine& line) {
@@ -307,7 +557,8 @@ std::string foldProfileName(std::string_view name, DataEncoding encoding) {
 }
 
 std::optional<std::string_view> findProfileValue(std::string_view bytes, std::string_view section,
-                                                 std::string_view key, DataEncoding encoding) {
+                                                 std::string_view key, DataEncoding encoding,
+                                                 const std::vector<std::uint32_t>* brackets) {
     bool inSection = false;
     bool seenSection = false;
     std::size_t pos = 0;
@@ -319,15 +570,29 @@ std::optional<std::string_view> findProfileValue(std::string_view bytes, std::st
         const void* hit = from < n ? std::memchr(data + from, c, n - from) : nullptr;
         return hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - data) : n;
     };
-    std::size_t nextCr = findFrom('\r', 0);
-    std::size_t nextLf = findFrom('\n', 0);
+    // Looked up first where the scan first needs a line's end: the lines
+    // before the section are skipped by their "[" alone.
+    bool primed = false;
+    std::size_t nextCr = 0;
+    std::size_t nextLf = 0;
+    std::size_t nextBracket = 0;  // in `brackets`
+    const auto bracketFrom = [&](std::size_t from) -> const void* {
+        if (brackets == nullptr) {
+            return from < n ? std::memchr(data + from, '[', n - from) : nullptr;
+        }
+        while (nextBracket < brackets->size() && (*brackets)[nextBracket] < from) {
+            ++nextBracket;
+        }
+        return nextBracket < brackets->size() && (*brackets)[nextBracket] < n ? data + (*brackets)[nextBracket]
+                                                                              : nullptr;
+    };
     while (pos < n) {
         if (!inSection) {
             // Until the section starts only section lines matter: jump from
             // one "[" to the next and keep those that begin a line.
             std::size_t open = pos;
             for (;;) {
-                const void* hit = open < n ? std::memchr(data + open, '[', n - open) : nullptr;
+                const void* hit = bracketFrom(open);
                 if (hit == nullptr) {
                     return std::nullopt;
                 }
@@ -343,12 +608,13 @@ std::optional<std::string_view> findProfileValue(std::string_view bytes, std::st
                 ++open;
             }
         }
-        if (nextCr < pos) {
+        if (!primed || nextCr < pos) {
             nextCr = findFrom('\r', pos);
         }
-        if (nextLf < pos) {
+        if (!primed || nextLf < pos) {
             nextLf = findFrom('\n', pos);
         }
+        primed = true;
         const std::size_t end = nextCr < nextLf ? nextCr : nextLf;
         std::string_view line = bytes.substr(pos, end - pos);
         pos = end;
@@ -393,20 +659,38 @@ std::optional<std::string_view> findProfileValue(std::string_view bytes, std::st
     return std::nullopt;
 }
 
-IniSnapshot::IniSnapshot(std::string bytes)
+IniSnapshot::IniSnapshot(std::string bytes) : IniSnapshot(std::move(bytes), DataEncoding::Windows1251, false) {}
+
+IniSnapshot::IniSnapshot(std::string bytes, DataEncoding encoding, bool encodingKnown)
     : status_(ReadStatus::Ok),
-      encoding_(detectDataEncoding(bytes)),
+      encoding_(encodingKnown ? encoding : detectDataEncoding(bytes)),
       bytes_(std::make_shared<const std::string>(std::move(bytes))),
       bodyOffset_(encoding_ == DataEncoding::Utf8Bom ? kUtf8Bom.size() : 0) {}
 
 IniSnapshot IniSnapshot::readFile(const std::string& path) {
-    FileBytes read = readRegularFile(path, kMaxDataFileBytes);
+    // The encoding is decided as the bytes come in, while each piece is still
+    // in the cache: one pass over the file, not a read and then a scan.
+    // Where each "[" stands is noted on the way too, so that a lookup jumps
+    // from section to section without another walk over the whole file; a
+    // file full of them is searched the ordinary way.
+    BracketNotes brackets;
+    Utf8Scan scan(&brackets);
+    FileBytes read = readRegularFile(path, kMaxDataFileBytes, [&scan](std::string_view piece) { scan.feed(piece); });
     if (read.status != ReadStatus::Ok) {
         IniSnapshot none;
         none.status_ = read.status;
         return none;
     }
-    return IniSnapshot(std::move(read.bytes));
+    const DataEncoding encoding = encodingOf(read.bytes, scan);
+    IniSnapshot snapshot(std::move(read.bytes), encoding, true);
+    if (!brackets.full) {
+        // As offsets into the text after any byte-order mark.
+        for (std::uint32_t& at : brackets.at) {
+            at -= static_cast<std::uint32_t>(snapshot.bodyOffset_);
+        }
+        snapshot.brackets_ = std::make_shared<const std::vector<std::uint32_t>>(std::move(brackets.at));
+    }
+    return snapshot;
 }
 
 std::string_view IniSnapshot::text() const {
@@ -447,7 +731,7 @@ std::optional<std::string> IniSnapshot::value(std::string_view section, std::str
     if (!s || !k) {
         return std::nullopt;
     }
-    if (const auto v = findProfileValue(text(), *s, *k, encoding_)) {
+    if (const auto v = findProfileValue(text(), *s, *k, encoding_, brackets_.get())) {
         return toUtf8(*v);
     }
     return std::nullopt;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -80,10 +81,12 @@ std::string foldProfileName(std::string_view name, DataEncoding encoding);
 // The value of `key` in the first section named `section` of a profile's text,
 // or nothing when the section or key is missing. Names and result are in the
 // text's encoding; the result is finished as above. Allocation-free and
-// linear in the text, so that one large file is scanned once.
+// linear in the text, so that one large file is scanned once. `brackets`,
+// where known, are the offsets of every "[" in the text, in order.
 std::optional<std::string_view> findProfileValue(std::string_view text, std::string_view section,
                                                  std::string_view key,
-                                                 DataEncoding encoding = DataEncoding::Windows1251);
+                                                 DataEncoding encoding = DataEncoding::Windows1251,
+                                                 const std::vector<std::uint32_t>* brackets = nullptr);
 
 class IniSection;
 
@@ -115,10 +118,13 @@ public:
     [[nodiscard]] std::optional<std::string> fromUtf8(std::string_view utf8) const;
 
 private:
+    IniSnapshot(std::string bytes, DataEncoding encoding, bool encodingKnown);
+
     ReadStatus status_ = ReadStatus::Missing;
     DataEncoding encoding_ = DataEncoding::Windows1251;
     std::shared_ptr<const std::string> bytes_;
     std::size_t bodyOffset_ = 0;
+    std::shared_ptr<const std::vector<std::uint32_t>> brackets_;  // every "[" of text(), where noted
 };
 
 // The keys of one section, the first key of a name winning, as the reader

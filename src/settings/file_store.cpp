@@ -1,6 +1,9 @@
 #include "settings/file_store.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
@@ -135,6 +138,85 @@ std::optional<RegValue> parseData(std::string_view text) {
         return RegValue{type, std::move(*bytes)};
     }
     return std::nullopt;
+}
+
+// The checks of parseQuoted, parseHexBytes and parseData without building
+// what they give, for a store read only to look a few values up.
+constexpr std::array<bool, 256> kIsHex = [] {
+    std::array<bool, 256> table{};
+    for (const char c : std::string_view("0123456789abcdefABCDEF")) {
+        table[static_cast<unsigned char>(c)] = true;
+    }
+    return table;
+}();
+
+bool isHex(char c) { return kIsHex[static_cast<unsigned char>(c)]; }
+
+bool allHex(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), isHex);
+}
+
+// Whether each of eight bytes is a hex digit, all at once: a dword is
+// written as eight, and most values of a large store are dwords.
+bool eightHex(const char* p) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kTops = kOnes * 0x80;
+    std::uint64_t w = 0;
+    std::memcpy(&w, p, 8);
+    const auto within = [&](std::uint64_t v, unsigned lo, unsigned hi) {
+        const std::uint64_t seven = v & (kOnes * 0x7F);
+        return (seven + kOnes * (0x80 - lo)) & ~(seven + kOnes * (0x80 - hi - 1)) & ~v & kTops;
+    };
+    return (within(w, '0', '9') | within(w | (kOnes * 0x20), 'a', 'f')) == kTops;
+}
+
+bool validHexBytes(std::string_view text) {
+    if (text.empty()) {
+        return true;
+    }
+    // "xx" then ",xx" any number of times.
+    if ((text.size() + 1) % 3 != 0) {
+        return false;
+    }
+    for (std::size_t pos = 0; pos < text.size(); pos += 3) {
+        if (!isHex(text[pos]) || !isHex(text[pos + 1]) || (pos + 2 < text.size() && text[pos + 2] != ',')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool validData(std::string_view text) {
+    if (!text.empty() && text.front() == '"') {
+        for (std::size_t pos = 1; pos < text.size(); ++pos) {
+            if (text[pos] == '"') {
+                return pos + 1 == text.size();
+            }
+            if (text[pos] == '\\') {
+                if (pos + 1 >= text.size() || (text[pos + 1] != '\\' && text[pos + 1] != '"')) {
+                    return false;
+                }
+                ++pos;
+            }
+        }
+        return false;
+    }
+    if (text.starts_with("dword:")) {
+        const std::string_view digits = text.substr(6);
+        return digits.size() == 8 && eightHex(digits.data());
+    }
+    if (text.starts_with("hex:")) {
+        return validHexBytes(text.substr(4));
+    }
+    if (text.starts_with("hex(")) {
+        const std::size_t close = text.find("):");
+        if (close == std::string_view::npos || close == 4 || close > 12) {
+            return false;
+        }
+        const std::string_view type = text.substr(4, close - 4);
+        return allHex(type) && validHexBytes(text.substr(close + 2));
+    }
+    return false;
 }
 
 StoreFileKey* findKey(StoreFile& file, std::string_view path) {
@@ -333,6 +415,173 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
     return file;
 }
 
+namespace {
+
+// A quoted name's text as compared: escapes undone.
+template <class Each>
+void eachNameChar(std::string_view quoted, const Each& each) {
+    for (std::size_t i = 0; i < quoted.size(); ++i) {
+        each(quoted[i] == '\\' ? quoted[++i] : quoted[i]);
+    }
+}
+
+// Eight bytes with ASCII capitals made small, all at once.
+std::uint64_t foldWord(std::uint64_t w) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    const std::uint64_t seven = w & (kOnes * 0x7F);
+    const std::uint64_t fromA = seven + kOnes * (0x80 - 'A');      // top bit set from 'A' on
+    const std::uint64_t pastZ = seven + kOnes * (0x80 - 'Z' - 1);  // top bit set past 'Z'
+    const std::uint64_t capitals = fromA & ~pastZ & ~w & (kOnes * 0x80);
+    return w | (capitals >> 2);
+}
+
+std::uint64_t loadWord(const char* p, std::size_t n) {
+    std::uint64_t w = 0;
+    if (n >= 8) {
+        std::memcpy(&w, p, 8);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            w |= std::uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+        }
+    }
+    return w;
+}
+
+// A hash of a value's name that ignores ASCII case, from its length and its
+// first and last eight bytes: a few operations, not a step per character,
+// as the store is read. Names that share it are told apart by comparing.
+std::uint32_t nameHash(std::string_view plain) {
+    const std::size_t n = plain.size();
+    const std::uint64_t head = foldWord(loadWord(plain.data(), n));
+    const std::uint64_t tail = n > 8 ? foldWord(loadWord(plain.data() + n - 8, 8)) : 0;
+    std::uint64_t h = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ (n * 0x165667B19E3779F9ULL);
+    h ^= h >> 29;
+    h *= 0xBF58476D1CE4E5B9ULL;
+    h ^= h >> 32;
+    return static_cast<std::uint32_t>(h);
+}
+
+bool quotedNameIs(std::string_view quoted, std::string_view name) {
+    std::size_t at = 0;
+    bool same = true;
+    eachNameChar(quoted, [&](char c) {
+        same = same && at < name.size() && sameNameIgnoringCase(std::string_view(&c, 1), name.substr(at, 1));
+        ++at;
+    });
+    return same && at == name.size();
+}
+
+}  // namespace
+
+std::optional<StoreIndex> StoreIndex::parse(std::string text) {
+    StoreIndex index;
+    auto shared = std::make_shared<const std::string>(std::move(text));
+    std::string_view rest = *shared;
+    const char* const base = shared->data();
+    const auto offset = [base](const char* p) { return static_cast<std::uint32_t>(p - base); };
+    if (rest.starts_with("\xEF\xBB\xBF")) {
+        rest.remove_prefix(3);
+    }
+    // Many values to a line of some twenty bytes: room made once.
+    index.values_.reserve(rest.size() / 24);
+    index.hashes_.reserve(rest.size() / 24);
+    bool first = true;
+    while (!rest.empty() || first) {
+        const std::size_t nl = rest.find('\n');
+        std::string_view line = rest.substr(0, nl);
+        rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
+        if (line.ends_with('\r')) {
+            line.remove_suffix(1);
+        }
+        if (first) {
+            if (line != kHeader) {
+                return std::nullopt;
+            }
+            first = false;
+            continue;
+        }
+        if (line.empty()) {
+            continue;
+        }
+        if (line.front() == '[') {
+            if (line.size() < 2 || line.back() != ']') {
+                return std::nullopt;
+            }
+            const auto at = static_cast<std::uint32_t>(index.values_.size());
+            index.sections_.push_back({offset(line.data() + 1), static_cast<std::uint32_t>(line.size() - 2), at, at});
+            continue;
+        }
+        if (index.sections_.empty() || line.front() != '"') {
+            return std::nullopt;
+        }
+        // The name runs to the first quote not escaped; escapes are rare,
+        // and only a name that has one is copied to be hashed.
+        std::size_t pos = 1;
+        bool escaped = false;
+        for (; pos < line.size() && line[pos] != '"'; ++pos) {
+            if (line[pos] == '\\') {
+                if (pos + 1 >= line.size() || (line[pos + 1] != '\\' && line[pos + 1] != '"')) {
+                    return std::nullopt;
+                }
+                escaped = true;
+                ++pos;
+            }
+        }
+        if (pos + 1 >= line.size() || line[pos + 1] != '=') {
+            return std::nullopt;  // no closing quote, or no "=" after it
+        }
+        const std::string_view quoted = line.substr(1, pos - 1);
+        const std::string_view data = line.substr(pos + 2);
+        if (!validData(data)) {
+            return std::nullopt;
+        }
+        index.values_.push_back({offset(quoted.data()), static_cast<std::uint32_t>(quoted.size()), offset(data.data()),
+                                 static_cast<std::uint32_t>(data.size())});
+        if (escaped) {
+            std::string plain;
+            eachNameChar(quoted, [&plain](char c) { plain.push_back(c); });
+            index.hashes_.push_back(nameHash(plain));
+        } else {
+            index.hashes_.push_back(nameHash(quoted));
+        }
+        index.sections_.back().endValue = static_cast<std::uint32_t>(index.values_.size());
+    }
+    index.text_ = std::move(shared);
+    return index;
+}
+
+std::vector<std::uint32_t> StoreIndex::sectionsOf(std::string_view path) const {
+    std::vector<std::uint32_t> found;
+    for (std::size_t i = 0; i < sections_.size(); ++i) {
+        const Section& s = sections_[i];
+        if (s.pathSize == path.size() && sameNameIgnoringCase(std::string_view(*text_).substr(s.path, s.pathSize), path)) {
+            found.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+    return found;
+}
+
+std::optional<RegValue> StoreIndex::query(const std::vector<std::uint32_t>& sections, std::string_view name) const {
+    const std::uint32_t h = nameHash(name);
+    const std::string_view text = text_ ? std::string_view(*text_) : std::string_view();
+    // The last value of the name wins: from the end backwards.
+    for (std::size_t k = sections.size(); k-- > 0;) {
+        const Section& section = sections_[sections[k]];
+        for (std::uint32_t i = section.endValue; i-- > section.firstValue;) {
+            const ValueLine& v = values_[i];
+            if (hashes_[i] == h && quotedNameIs(text.substr(v.name, v.nameSize), name)) {
+                return parseData(text.substr(v.data, v.dataSize));
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+StoreFile StoreIndex::decode() const {
+    // Rare (a change to the store): the full reading gives the merged keys.
+    return text_ ? parseStoreFile(*text_).value_or(StoreFile{}) : StoreFile{};
+}
+
 std::string serializeStoreFile(const StoreFile& file) {
     std::string out(kHeader);
     out += "\n";
@@ -452,19 +701,19 @@ std::optional<std::filesystem::path> FileRegistryStore::setAside() {
     return std::nullopt;
 }
 
-std::optional<StoreFile> FileRegistryStore::readContents() {
+std::optional<StoreIndex> FileRegistryStore::readContents() {
     {
-        const FileBytes read = readRegularFile(file_, kStoreMaxBytes);
+        FileBytes read = readRegularFile(file_, kStoreMaxBytes);
         switch (read.status) {
         case ReadStatus::Missing:
-            return StoreFile{};
+            return StoreIndex{};
         case ReadStatus::NotRegular:
         case ReadStatus::Failed:
             return std::nullopt;
         case ReadStatus::TooLarge:
             break;
         case ReadStatus::Ok:
-            if (std::optional<StoreFile> parsed = parseStoreFile(read.bytes)) {
+            if (std::optional<StoreIndex> parsed = StoreIndex::parse(std::move(read.bytes))) {
                 return parsed;
             }
             break;
@@ -477,7 +726,14 @@ std::optional<StoreFile> FileRegistryStore::readContents() {
     if (!damaged.keptAs) {
         return std::nullopt;  // never written over while it holds the user's bytes
     }
-    return StoreFile{};
+    return StoreIndex{};
+}
+
+StoreFile& FileRegistryStore::editable() {
+    if (!contents_) {
+        contents_ = index_ ? index_->decode() : StoreFile{};
+    }
+    return *contents_;
 }
 
 namespace {
@@ -501,33 +757,48 @@ bool canWriteBeside(const std::filesystem::path& file) {
 
 std::optional<KeyHandle> FileRegistryStore::openKey(std::string_view path, bool canCreate) {
     // Keys opened together see one reading of the file.
-    std::optional<StoreFile> contents = handles_.empty() || !contents_ ? readContents() : contents_;
-    if (!contents) {
-        return std::nullopt;
-    }
-    const std::string full = keyPathInFile(path);
-    bool created = false;
-    if (findKey(*contents, full) == nullptr) {
-        // A key is made in memory; it reaches the file with the first write, or when the key closes.
-        if (!canCreate || !canWriteBeside(file_)) {
+    if (handles_.empty() || !index_) {
+        std::optional<StoreIndex> read = readContents();
+        if (!read) {
             return std::nullopt;
         }
-        contents->keys.push_back(StoreFileKey{full, {}});
-        created = true;
+        index_ = std::move(read);
+        contents_.reset();
     }
-    contents_ = std::move(contents);
-    keyNotSaved_ = keyNotSaved_ || created;
+    const std::string full = keyPathInFile(path);
+    std::vector<std::uint32_t> sections;
+    bool exists = false;
+    if (contents_) {
+        exists = findKey(*contents_, full) != nullptr;
+    } else {
+        sections = index_->sectionsOf(full);
+        exists = !sections.empty();
+    }
+    if (!exists) {
+        // A key is made in memory; it reaches the file with the first write, or when the key closes.
+        if (!canCreate || !canWriteBeside(file_)) {
+            if (handles_.empty()) {
+                index_.reset();
+            }
+            return std::nullopt;
+        }
+        editable().keys.push_back(StoreFileKey{full, {}});
+        keyNotSaved_ = true;
+    }
     const KeyHandle h = nextHandle_++;
-    handles_[h] = full;
+    handles_[h] = OpenKey{full, std::move(sections)};
     return h;
 }
 
 std::optional<RegValue> FileRegistryStore::query(KeyHandle key, std::string_view name) {
     const auto it = handles_.find(key);
-    if (it == handles_.end() || !contents_) {
+    if (it == handles_.end() || !index_) {
         return std::nullopt;
     }
-    if (StoreFileKey* k = findKey(*contents_, it->second)) {
+    if (!contents_) {
+        return index_->query(it->second.sections, name);
+    }
+    if (StoreFileKey* k = findKey(*contents_, it->second.path)) {
         for (const StoreFileValue& v : k->values) {
             if (sameNameIgnoringCase(v.name, name)) {
                 return v.value;
@@ -543,7 +814,7 @@ bool FileRegistryStore::set(KeyHandle key, std::string_view name, std::uint32_t 
 
 std::optional<std::size_t> FileRegistryStore::setValues(KeyHandle key, const std::vector<NamedValue>& values) {
     const auto it = handles_.find(key);
-    if (it == handles_.end() || !contents_) {
+    if (it == handles_.end() || !index_) {
         return 0;
     }
     for (std::size_t i = 0; i < values.size(); ++i) {
@@ -551,10 +822,10 @@ std::optional<std::size_t> FileRegistryStore::setValues(KeyHandle key, const std
             return i;
         }
     }
-    StoreFile updated = *contents_;
-    StoreFileKey* k = findKey(updated, it->second);
+    StoreFile updated = editable();
+    StoreFileKey* k = findKey(updated, it->second.path);
     if (k == nullptr) {
-        updated.keys.push_back(StoreFileKey{it->second, {}});
+        updated.keys.push_back(StoreFileKey{it->second.path, {}});
         k = &updated.keys.back();
     }
     for (const NamedValue& v : values) {
@@ -577,6 +848,7 @@ void FileRegistryStore::close(KeyHandle key) {
         }
         keyNotSaved_ = false;
         contents_.reset();
+        index_.reset();
     }
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +38,38 @@ std::optional<StoreFile> parseStoreFile(std::string_view text);
 std::string serializeStoreFile(const StoreFile& file);
 
 inline constexpr std::string_view kStoreRootKey = "HKEY_CURRENT_USER";
+
+// One reading of a store file, checked whole as parseStoreFile checks it but
+// decoded only where asked: each value stays where it stands in the text,
+// with a hash of its name, so that loading a few values from a store of
+// very many costs one pass over it and no copy of every value.
+class StoreIndex {
+public:
+    StoreIndex() = default;  // the empty store (no file)
+    // Nothing when the text is not a store file.
+    static std::optional<StoreIndex> parse(std::string text);
+
+    // The key's sections in file order; none when the store has no such key.
+    [[nodiscard]] std::vector<std::uint32_t> sectionsOf(std::string_view path) const;
+    // A value of the key made of those sections: the last one of the name.
+    [[nodiscard]] std::optional<RegValue> query(const std::vector<std::uint32_t>& sections, std::string_view name) const;
+    // Everything, decoded, as parseStoreFile gives it.
+    [[nodiscard]] StoreFile decode() const;
+
+private:
+    struct Section {
+        std::uint32_t path = 0, pathSize = 0;  // in the text
+        std::uint32_t firstValue = 0, endValue = 0;
+    };
+    struct ValueLine {
+        std::uint32_t name = 0, nameSize = 0;  // between the quotes, escapes and all
+        std::uint32_t data = 0, dataSize = 0;
+    };
+    std::shared_ptr<const std::string> text_;
+    std::vector<Section> sections_;
+    std::vector<ValueLine> values_;
+    std::vector<std::uint32_t> hashes_;  // of each value's name, case folded
+};
 
 // A store file larger than this is taken as damaged. The eleven values of a
 // real store take well under 20 KB even with two paths of the longest kind
@@ -85,17 +118,26 @@ public:
     std::function<std::time_t()> clock = [] { return std::time(nullptr); };
 
 private:
-    std::optional<StoreFile> readContents();
+    std::optional<StoreIndex> readContents();
+    // The store decoded for a change, from what was read, once.
+    StoreFile& editable();
     std::optional<std::filesystem::path> setAside();
     bool save(const StoreFile& contents);
 
     std::filesystem::path file_;
     SafeSaveOptions saveOptions_;
+    // What was read when the first key opened, and, from the first change
+    // on, the store as changed.
+    std::optional<StoreIndex> index_;
     std::optional<StoreFile> contents_;
     // A key made by openKey that is not in the file yet: the next write
     // takes it along, or the last close writes it.
     bool keyNotSaved_ = false;
-    std::map<KeyHandle, std::string> handles_;
+    struct OpenKey {
+        std::string path;
+        std::vector<std::uint32_t> sections;  // in index_
+    };
+    std::map<KeyHandle, OpenKey> handles_;
     KeyHandle nextHandle_ = 1;
 };
 

@@ -38,21 +38,15 @@ QtTrayShell::QtTrayShell(TForm1& form, QMenu& menu, QObject* parent)
             icon_->hide();
         }
         kind_ = Kind::None;
-        xembedWatch_->stop();
+        watchXEmbedTray(false);
         if (controller_ != nullptr) {
             guarded([this] { controller_->TrayIconLost(); });
         }
     });
     connect(sni_.get(), &StatusNotifierItem::watcherLost, lostGrace_, qOverload<>(&QTimer::start));
-    // An XEmbed tray says nothing when it ends; Qt docks the icon again in a
-    // tray that comes back, so only one that stays away needs noticing.
-    xembedWatch_ = new QTimer(this);
-    xembedWatch_->setInterval(kXEmbedWatchMs);
-    connect(xembedWatch_, &QTimer::timeout, this, [this] {
-        if (kind_ == Kind::XEmbed && !hostPresent() && !lostGrace_->isActive()) {
-            lostGrace_->start();
-        }
-    });
+    // An XEmbed tray says nothing to its icons when it ends; Qt docks the
+    // icon again in a tray that comes back, so only one that stays away
+    // needs noticing, which the grace timer's end checks.
     // The middle button (SecondaryActivate) is not one the program answers.
 }
 
@@ -138,7 +132,7 @@ bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
             icon_->hide();
         }
         kind_ = Kind::None;
-        xembedWatch_->stop();
+        watchXEmbedTray(false);
         return true;
     }
     if (message != NIM_ADD) {
@@ -167,8 +161,22 @@ bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
     xembed.setToolTip(tip);
     xembed.show();
     kind_ = Kind::XEmbed;
-    xembedWatch_->start();
+    watchXEmbedTray(true);
     return true;
+}
+
+void QtTrayShell::watchXEmbedTray(bool on) {
+    disconnect(xembedWatch_);
+    xembedWatch_ = {};
+    // The X11 platform's own tracker of the tray window tells when that
+    // window is destroyed or replaced: a signal of the platform plugin's
+    // native interface, which is a QObject (its only base) whose class
+    // header Qt does not install, hence the cast and the signal by name.
+    auto* native = reinterpret_cast<QObject*>(on ? QGuiApplication::platformNativeInterface() : nullptr);
+    if (native == nullptr || native->metaObject()->indexOfSignal("systemTrayWindowChanged(QScreen*)") < 0) {
+        return;
+    }
+    xembedWatch_ = connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), lostGrace_, SLOT(start()));
 }
 
 ScreenPoint QtTrayShell::cursorPos() const {

@@ -36,8 +36,6 @@ public:
     // How long a tray (a status-notifier panel or an XEmbed tray) may be gone,
     // as in a restart, before the icon counts as lost.
     static constexpr int kPanelGraceMs = 3000;
-    // How often an XEmbed tray is checked for still being there.
-    static constexpr int kXEmbedWatchMs = 1000;
     // Where the icon is now.
     Kind kind() const { return kind_; }
     StatusNotifierItem& statusNotifierItem() { return *sni_; }
@@ -80,7 +78,10 @@ private:
     ActivationClicks clicks_;
     QElapsedTimer clock_;
     QTimer* lostGrace_ = nullptr;
-    QTimer* xembedWatch_ = nullptr;
+    // Hears that the XEmbed tray window changed (ended, or another took its
+    // place) while the icon is in one: no timer wakes Mnemora at rest.
+    QMetaObject::Connection xembedWatch_;
+    void watchXEmbedTray(bool on);
     // The point the host gave with its last ContextMenu, for the menu it opens.
     mutable std::optional<ScreenPoint> hostPoint_;
 };

@@ -8,10 +8,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QProcess>
 #include <QTest>
+#include <QWidget>
 #include <chrono>
 
 #include "gui_support.h"
+#include "help/help_viewer_qt.h"
 #include "help_project.h"
 #include "temp_dir.h"
 
@@ -83,6 +86,82 @@ TEST_F(HelpClientTest, ViewerThatCrashesIsToldAndStartedAgainAtTheNextRequest) {
     platform.htmlHelp("vantero.chm", 0x0F, 2170);
     EXPECT_EQ(platform.starts(), 2);
     ASSERT_TRUE(waitFor([&] { return boxes.plains.size() == 2; }));
+}
+
+// A viewer's end names the help file only where the viewer was reading it;
+// one ended from outside while idle, or ending itself after its window was
+// closed, is simply started again at the next request.
+TEST_F(HelpClientTest, ViewerEndIsToldOnlyWhenItWasReadingTheFile) {
+    const QString answerThen = "read -r w s r; echo \"shown $s /a.htm\"; ";
+    const struct {
+        const char* what;
+        QString script;
+        int killWith;  // sent from here once the request is answered; 0: none
+        bool told;
+    } cases[] = {
+        {"killed with TERM while idle", answerThen + "exec sleep 30", SIGTERM, false},
+        {"killed with KILL while idle", answerThen + "exec sleep 30", SIGKILL, false},
+        {"ended itself while idle", answerThen + "exit 0", 0, false},
+        {"a fault inside after the answer", answerThen + "echo crashed; kill -SEGV $$", 0, true},
+        {"failed with a request waiting", "read -r line; exit 1", 0, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.plains.clear();
+        ViewerHelpPlatform platform(places(), shell(c.script));
+        int answers = 0;
+        platform.onReply = [&](const ViewerReply& reply) { answers += reply.kind == ViewerReplyKind::Shown; };
+        platform.htmlHelp("vantero.chm", 0x0F, 1000);
+        if (c.killWith != 0) {
+            ASSERT_TRUE(waitFor([&] { return answers == 1; }));
+            ::kill(static_cast<pid_t>(platform.viewerPid()), c.killWith);
+        }
+        ASSERT_TRUE(waitFor([&] { return !platform.viewerRunning(); }));
+        QTest::qWait(100);
+        if (c.told) {
+            EXPECT_THAT(boxes.plains, ElementsAre(helpViewerCrashedText(file)));
+        } else {
+            EXPECT_THAT(boxes.plains, ::testing::IsEmpty());
+        }
+        platform.htmlHelp("vantero.chm", 0x0F, 1000);
+        EXPECT_EQ(platform.starts(), 2);
+    }
+}
+
+// The viewer ends itself a minute after its window closed; a request sent
+// at that very moment must not be lost with it.
+TEST_F(HelpClientTest, RequestToAViewerThatJustEndedItselfGoesToTheNextOne) {
+    const std::string marker = (dir / "started-once").string();
+    ViewerHelpPlatform platform(
+        places(), shell(QString::fromStdString("if [ -e '" + marker + "' ]; then while read -r w s r; do echo \"shown $s /p.htm\"; done; "
+                                               "else touch '" + marker + "'; exit 0; fi")));
+    std::vector<ViewerReply> replies;
+    platform.onReply = [&](const ViewerReply& reply) { replies.push_back(reply); };
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return replies.size() == 1; }));
+    EXPECT_EQ(replies[0], (ViewerReply{ViewerReplyKind::Shown, 1, "/p.htm"}));
+    EXPECT_EQ(platform.starts(), 2);
+    EXPECT_TRUE(boxes.plains.empty());
+}
+
+// A page with a very long link makes a long reply line: it is read whole, and
+// one past every sane length is dropped without the viewer counting as stuck.
+TEST_F(HelpClientTest, LongReplyLinesAreReadWholeAndOverlongOnesDropped) {
+    ViewerHelpPlatform platform(places(),
+                                shell("read -r w s r; printf 'page /%070000d\\n' 0; printf \"shown $s /\"; "
+                                      "head -c 2000000 /dev/zero | tr '\\0' a; echo; echo 'page /after.htm'; "
+                                      "exec sleep 30"),
+                                500ms);
+    std::vector<ViewerReply> replies;
+    platform.onReply = [&](const ViewerReply& reply) { replies.push_back(reply); };
+    platform.htmlHelp("vantero.chm", 0x0F, 1000);
+    ASSERT_TRUE(waitFor([&] { return replies.size() == 2; }));
+    EXPECT_EQ(replies[0].kind, ViewerReplyKind::Page);
+    EXPECT_EQ(replies[0].text.size(), 70001u);
+    EXPECT_EQ(replies[1], (ViewerReply{ViewerReplyKind::Page, 0, "/after.htm"}));
+    QTest::qWait(1000);  // twice the reply deadline: the dropped line answered the request
+    EXPECT_TRUE(boxes.plains.empty());
+    EXPECT_TRUE(platform.viewerRunning());
 }
 
 TEST_F(HelpClientTest, ViewerThatFoundItselfStuckIsReportedAsStuck) {
@@ -214,16 +293,64 @@ TEST_F(RealViewerTest, DamagedFileIsReportedByNameAndTheViewerGoesOn) {
     EXPECT_EQ(platform.starts(), 1);
 }
 
-TEST_F(RealViewerTest, ViewerKilledWhileShowingIsStartedAgain) {
+TEST_F(RealViewerTest, ViewerKilledWhileIdleIsStartedAgainWithoutABox) {
     platform.htmlHelp("vantero.chm", 0x0F, 1000);
     ASSERT_TRUE(waitFor([&] { return shown.size() == 1; }));
+    QTest::qWait(300);
+    // Even a crash signal, when it comes from outside, says nothing of the file.
     ASSERT_EQ(::kill(static_cast<pid_t>(platform.viewerPid()), SIGSEGV), 0);
-    ASSERT_TRUE(waitFor([&] { return !boxes.plains.empty(); }));
-    EXPECT_THAT(boxes.plains, ElementsAre(helpViewerCrashedText(file)));
+    ASSERT_TRUE(waitFor([&] { return !platform.viewerRunning(); }));
+    QTest::qWait(100);
+    EXPECT_TRUE(boxes.plains.empty());
     platform.htmlHelp("vantero.chm", 0x0F, 5240);
     ASSERT_TRUE(waitFor([&] { return shown.size() == 2; }));
     EXPECT_EQ(shown[1], "/topics/columns.htm");
     EXPECT_EQ(platform.starts(), 2);
+}
+
+// The viewer by itself: every line it cannot read is answered at once, and a
+// viewer whose window was never shown (or was closed) ends after its idle time.
+TEST(HelpViewerProcess, AnswersBadRequestsAtOnceAndEndsWhenIdle) {
+    QProcess viewer;
+    viewer.start(MNEMORA_HELP_VIEWER, {"--idle-exit-ms", "1500"});
+    ASSERT_TRUE(viewer.waitForStarted());
+    const QByteArray overlong = "show 9 " + QByteArray(100000, 'a') + "\n";
+    viewer.write("garbage\nshow 7 1000 0 0\n" + overlong);
+    QByteArray out;
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        out += viewer.readAllStandardOutput();
+        return out.count('\n') >= 3;
+    }, 10000)) << out.toStdString();
+    const QList<QByteArray> lines = out.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    for (const auto& [line, seq] : {std::pair{lines[0], 0}, {lines[1], 7}, {lines[2], 9}}) {
+        const auto reply = parseViewerReply(line.toStdString());
+        ASSERT_TRUE(reply) << line.toStdString();
+        EXPECT_EQ(reply->kind, ViewerReplyKind::Error);
+        EXPECT_EQ(reply->seq, static_cast<std::uint64_t>(seq));
+    }
+    ASSERT_TRUE(viewer.waitForFinished(10000));
+    EXPECT_EQ(viewer.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(viewer.exitCode(), 0);
+}
+
+TEST(HelpViewerProcess, ClosedWindowCountsOnlyWhileItStaysClosed) {
+    QApplication& app = test::qtApp();
+    (void)app;
+    QWidget window;
+    int idle = 0;
+    ClosedWindowTimer timer(window, 200, [&] { ++idle; });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle == 1; }, 5000));  // never shown
+    window.show();
+    QTest::qWait(400);
+    EXPECT_EQ(idle, 1);
+    window.hide();
+    QTest::qWait(100);
+    window.show();  // opened again before its time: no count
+    QTest::qWait(400);
+    EXPECT_EQ(idle, 1);
+    window.close();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return idle == 2; }, 5000));
 }
 
 }  // namespace

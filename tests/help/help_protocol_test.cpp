@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <utility>
+
 namespace mnemora {
 namespace {
 
@@ -34,7 +37,7 @@ TEST(HelpProtocol, RepliesRoundTrip) {
           ViewerReply{ViewerReplyKind::Error, 8, "Cannot open file /tmp/a b\n.chm"},
           ViewerReply{ViewerReplyKind::Notice, 9, "В файле справки x нет раздела 5."},
           ViewerReply{ViewerReplyKind::Notice, 10, ""}, ViewerReply{ViewerReplyKind::Page, 0, "/index.htm"},
-          ViewerReply{ViewerReplyKind::Stalled, 0, ""}}) {
+          ViewerReply{ViewerReplyKind::Stalled, 0, ""}, ViewerReply{ViewerReplyKind::Crashed, 0, ""}}) {
         EXPECT_EQ(parseViewerReply(encodeViewerReply(reply)), reply);
     }
 }
@@ -43,6 +46,22 @@ TEST(HelpProtocol, MalformedRepliesAreRejected) {
     for (const char* line : {"", "shown", "shown 1", "shown x /a", "page", "page a b", "stalled now", "crashed 1 x",
                              "error 1 a b"}) {
         EXPECT_EQ(parseViewerReply(line), std::nullopt) << line;
+    }
+}
+
+// A request the viewer cannot read is answered at once, for its number where
+// it has one; a reply too long to keep still tells what it answered.
+TEST(HelpProtocol, MalformedRequestsAndOverlongRepliesStillNameTheirRequest) {
+    for (const auto& [line, seq] : std::initializer_list<std::pair<const char*, std::uint64_t>>{
+             {"show 7 1000 0 0\n", 7}, {"show x 1000\n", 0}, {"garbage", 0}, {"", 0}}) {
+        const ViewerReply reply = malformedRequestReply(line);
+        EXPECT_EQ(reply.kind, ViewerReplyKind::Error) << line;
+        EXPECT_EQ(reply.seq, seq) << line;
+        EXPECT_EQ(parseViewerReply(encodeViewerReply(reply)), reply);
+    }
+    for (const auto& [start, seq] : std::initializer_list<std::pair<const char*, std::uint64_t>>{
+             {"shown 12 /aaaaaaaa", 12}, {"error 3 Cannot", 3}, {"notice 4", 4}, {"page /aaaa", 0}, {"shown", 0}}) {
+        EXPECT_EQ(replySeqOf(start), seq) << start;
     }
 }
 

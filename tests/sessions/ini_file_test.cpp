@@ -198,6 +198,55 @@ TEST(DataEncodingChoice, Utf8CheckAgreesWithTheDecoderOnEveryShortSequence) {
     }
 }
 
+// The check takes long plain stretches a kilobyte at a time and others 64
+// bytes at a time; a fault or a longer sequence anywhere, at either edge of
+// either, must give the decoder's answer.
+TEST(DataEncodingChoice, Utf8CheckAgreesWithTheDecoderAnywhereInALongText) {
+    auto decodes = [](std::string_view s) {
+        for (std::size_t pos = 0; pos < s.size();) {
+            if (!decodeUtf8(s, pos)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const std::string text = repeat("Жили-были: ", 300);  // 19 bytes a round, 5700 in all
+    for (const std::string seq : {"\x80", "\xD0", "\xC0\x80", "\xED\xA0\x80", "\xE2\x80\x94", "\xF0\x9F\x98\x80", "\xFF",
+                                  "\xD0\x96"}) {
+        for (const std::size_t at : {std::size_t{0}, std::size_t{1}, std::size_t{63}, std::size_t{64}, std::size_t{1023},
+                                     std::size_t{1024}, std::size_t{1025}, std::size_t{2047}, std::size_t{4096},
+                                     text.size() - 1, text.size()}) {
+            const std::string s = text.substr(0, at) + seq + text.substr(at);
+            bool multi = false;
+            EXPECT_EQ(isValidUtf8(s, &multi), decodes(s)) << "sequence " << seq.size() << " bytes at " << at;
+            EXPECT_TRUE(multi);
+        }
+    }
+}
+
+// A data file is checked and searched as it is read, piece by piece: a large
+// file must read as the same bytes searched whole do, wherever its sections,
+// its brackets and the byte that makes it Windows-1251 stand.
+TEST(DataEncodingChoice, LargeFileReadsAsTheSameBytesSearchedWhole) {
+    test::TempDir dir;
+    const std::string filler = repeat("0=Вопрос [не раздел] о времени\r\n", 9000);  // about 380 KiB
+    const std::string tail = "  [Последний]\r\nk=Значение\r\n[Пустой\r\nk2=без скобки\r\n";
+    for (const std::string& bytes :
+         {"[Первый]\r\n" + filler + tail, "[Первый]\r\n" + filler + tail + "\xFF",
+          kBom + "[Первый]\r\n" + filler + tail, cp1251("[Первый]\r\n" + filler + tail)}) {
+        test::writeBytes(dir / "big.ini", bytes);
+        const IniSnapshot read = TIniFile((dir / "big.ini").string()).Read();
+        const IniSnapshot whole(bytes);
+        ASSERT_EQ(read.encoding(), whole.encoding());
+        for (const auto& [section, key] : {std::pair{"Последний", "k"}, {"Пустой", "k2"}, {"Первый", "0"},
+                                          {"не раздел", "0"}, {"Нет", "k"}}) {
+            EXPECT_EQ(read.value(section, key), whole.value(section, key)) << section << "/" << key;
+        }
+        // Made Windows-1251 by its last byte, the UTF-8 names are no longer there.
+        EXPECT_EQ(read.value("Последний", "k").has_value(), bytes.back() != '\xFF');
+    }
+}
+
 // A Windows-1251 file that happens to hold byte pairs that are valid UTF-8
 // ("Её" is C5 B8, "РЎ" is D0 A1) is still Windows-1251 as long as any other
 // Russian word breaks UTF-8, which every real text does.

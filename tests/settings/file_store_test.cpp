@@ -477,6 +477,43 @@ TEST(StoreFileParser, RepeatedKeysAndValuesMergeWhereverTheyStand) {
     }
 }
 
+// Loading reads the store through an index that decodes only the values
+// asked for: it must accept exactly the texts the full reading accepts and
+// answer every value as the full reading has it.
+TEST(StoreFileParser, IndexAgreesWithTheFullReading) {
+    const std::string header = "Windows Registry Editor Version 5.00\n";
+    const std::string good = "\xEF\xBB\xBF" + header + "[K]\n\"A\"=\"1\"\n\"Esc\\\"aped\\\\\"=\"q\\\"\"\n[Other]\n\"A\"=hex:01,ff\n" +
+                             "[k]\r\n\"a\"=dword:0000ABcd\r\n\"LongerThanEightBytes\"=hex(2):41,00\n\"t\"=hex:\n" +
+                             "\"longerthaneightbytes\"=hex(ffffffff):\n\n";
+    for (const std::string& text :
+         {good, std::string(), std::string("REGEDIT4\n"), header + "\"A\"=\"x\"\n", header + "[K]\n\"A\"=dword:123\n",
+          header + "[K]\n\"A\"=dword:0000012g\n", header + "[K]\n\"A\"=hex:1,02\n", header + "[K]\n\"A\"=hex:01,\n",
+          header + "[K]\n\"A\"=hex():01\n", header + "[K]\n\"A\"=hex(123456789):01\n",
+          header + "[K]\n\"A\"=\"unclosed\n", header + "[K]\n\"A\"=\"bad\\n escape\"\n", header + "[K]\n\"A\"\n",
+          header + "[K]\n\"A\"=\"x\" \n", header + "[K\n", header + "[K]\nA=1\n"}) {
+        const auto full = parseStoreFile(text);
+        const auto index = StoreIndex::parse(text);
+        ASSERT_EQ(index.has_value(), full.has_value()) << text;
+        if (!full) {
+            continue;
+        }
+        EXPECT_EQ(index->decode(), *full);
+        for (const StoreFileKey& key : full->keys) {
+            const auto sections = index->sectionsOf(key.path);
+            ASSERT_FALSE(sections.empty()) << key.path;
+            for (const StoreFileValue& v : key.values) {
+                EXPECT_EQ(index->query(sections, v.name), v.value) << key.path << " " << v.name;
+            }
+            EXPECT_EQ(index->query(sections, "missing"), std::nullopt);
+        }
+    }
+    const auto index = StoreIndex::parse(good);
+    ASSERT_TRUE(index);
+    EXPECT_EQ(index->query(index->sectionsOf("K"), "A"), (RegValue{REG_DWORD, dword(0xABCD)}));  // the last of "[K]" and "[k]"
+    EXPECT_EQ(index->query(index->sectionsOf("k"), "ESC\"APED\\"), (RegValue{REG_SZ, text("q\"")}));
+    EXPECT_TRUE(index->sectionsOf("Nowhere").empty());
+}
+
 TEST(StoreFileParser, SerialisedFileParsesBackEqual) {
     StoreFile file;
     file.keys.push_back(StoreFileKey{"HKEY_CURRENT_USER\\X", {{"q\"\\", RegValue{REG_SZ, text("\\\"")}},
