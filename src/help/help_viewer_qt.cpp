@@ -57,7 +57,7 @@ void HelpViewer::handleLine(std::string_view line) {
 void HelpViewer::show(const ShowRequest& request) {
     ViewerReply reply{ViewerReplyKind::Shown, request.seq, {}};
     try {
-        window_->placeBeside(request.near, request.nearInner);
+        window_->placeBeside(request.nearFrame, request.nearInner);
         if (window_->showTopic(request.file, request.context)) {
             reply.text = window_->browser().source().path().toStdString();
         } else {

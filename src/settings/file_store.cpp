@@ -87,7 +87,7 @@ std::optional<RegValue> parseData(std::string_view text) {
             return std::nullopt;
         }
         s->push_back('\0');
-        return RegValue{REG_SZ, std::move(*s)};
+        return RegValue{kRegString, std::move(*s)};
     }
     if (text.starts_with("dword:")) {
         const std::string_view digits = text.substr(6);
@@ -106,14 +106,14 @@ std::optional<RegValue> parseData(std::string_view text) {
         for (int i = 0; i < 4; ++i) {
             bytes.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
         }
-        return RegValue{REG_DWORD, std::move(bytes)};
+        return RegValue{kRegDword, std::move(bytes)};
     }
     if (text.starts_with("hex:")) {
         std::optional<std::string> bytes = parseHexBytes(text.substr(4));
         if (!bytes) {
             return std::nullopt;
         }
-        return RegValue{REG_BINARY, std::move(*bytes)};
+        return RegValue{kRegBinary, std::move(*bytes)};
     }
     if (text.starts_with("hex(")) {
         const std::size_t close = text.find("):");
@@ -344,9 +344,9 @@ std::string serializeStoreFile(const StoreFile& file) {
             appendQuoted(out, v.name);
             out += "=";
             const std::string& bytes = v.value.bytes;
-            if (v.value.rawType == REG_SZ && plainText(bytes)) {
+            if (v.value.rawType == kRegString && plainText(bytes)) {
                 appendQuoted(out, std::string_view(bytes).substr(0, bytes.size() - 1));
-            } else if (v.value.rawType == REG_DWORD && bytes.size() == 4) {
+            } else if (v.value.rawType == kRegDword && bytes.size() == 4) {
                 std::uint32_t n = 0;
                 for (int i = 3; i >= 0; --i) {
                     n = (n << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
@@ -355,7 +355,7 @@ std::string serializeStoreFile(const StoreFile& file) {
                 for (int shift = 28; shift >= 0; shift -= 4) {
                     out.push_back(kHex[(n >> shift) & 0xF]);
                 }
-            } else if (v.value.rawType == REG_BINARY) {
+            } else if (v.value.rawType == kRegBinary) {
                 out += "hex:";
                 appendHex(out, bytes);
             } else {

@@ -25,7 +25,7 @@ void SetDefaultPaths(TParamValues& values, const SettingsEnvironment& env) {
 
 void SetDefaultAppearance(TParamValues& values) {
     values.Color = clBlack;
-    values.Font.Charset = DEFAULT_CHARSET;
+    values.Font.Charset = kDefaultCharset;
     values.Font.Name = "MS Sans Serif";
     values.Font.SetSize(15);
     values.Font.Color = clYellow;

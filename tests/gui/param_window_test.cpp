@@ -348,10 +348,10 @@ TEST(FontDialogResultRule, FaceSizeAndStyleAreAlwaysTaken) {
 TEST(FontDialogResultRule, CharacterSetChangesOnlyWithAnotherScriptOrFace) {
     TFont font;
     font.Name = "Arial";
-    font.Charset = DEFAULT_CHARSET;
+    font.Charset = kDefaultCharset;
     FontDialogResult sameFace = arialChoice();  // the face reports 204
     TakeFontDialogResult(font, sameFace);
-    EXPECT_EQ(font.Charset, DEFAULT_CHARSET);
+    EXPECT_EQ(font.Charset, kDefaultCharset);
 
     FontDialogResult otherFace = arialChoice();
     otherFace.faceName = "Verdana";

@@ -49,11 +49,11 @@ TYPED_TEST(SettingsRoundTrip, DefaultFontIsStoredAsHeightAndPointSize) {
     values.DataFile = "d";
     values.ReportDir = "r";
     SaveSettings(values, *this->store);
-    EXPECT_EQ(stored(*this->store, "Font_Height"), (RegValue{REG_DWORD, dword(static_cast<std::uint32_t>(-20))}));
-    EXPECT_EQ(stored(*this->store, "Font_Size"), (RegValue{REG_DWORD, dword(15)}));
-    EXPECT_EQ(stored(*this->store, "Font_Style"), (RegValue{REG_SZ, text("B")}));
-    EXPECT_EQ(stored(*this->store, "Font_Charset"), (RegValue{REG_DWORD, dword(1)}));
-    EXPECT_EQ(stored(*this->store, "Start"), (RegValue{REG_DWORD, dword(1)}));
+    EXPECT_EQ(stored(*this->store, "Font_Height"), (RegValue{kRegDword, dword(static_cast<std::uint32_t>(-20))}));
+    EXPECT_EQ(stored(*this->store, "Font_Size"), (RegValue{kRegDword, dword(15)}));
+    EXPECT_EQ(stored(*this->store, "Font_Style"), (RegValue{kRegString, text("B")}));
+    EXPECT_EQ(stored(*this->store, "Font_Charset"), (RegValue{kRegDword, dword(1)}));
+    EXPECT_EQ(stored(*this->store, "Start"), (RegValue{kRegDword, dword(1)}));
 }
 
 TYPED_TEST(SettingsRoundTrip, FirstStartCreatesEmptyKeyAndUsesDefaults) {
@@ -80,8 +80,8 @@ TYPED_TEST(SettingsRoundTrip, FirstStartCreatesEmptyKeyAndUsesDefaults) {
 class LoadSettingsTest : public ::testing::Test {
 protected:
     void put(std::string_view name, std::uint32_t type, std::string_view bytes) { store.put(kKeyPath, name, type, bytes); }
-    void putNumber(std::string_view name, std::int32_t n) { put(name, REG_DWORD, dword(static_cast<std::uint32_t>(n))); }
-    void putText(std::string_view name, std::string_view s) { put(name, REG_SZ, text(s)); }
+    void putNumber(std::string_view name, std::int32_t n) { put(name, kRegDword, dword(static_cast<std::uint32_t>(n))); }
+    void putText(std::string_view name, std::string_view s) { put(name, kRegString, text(s)); }
     void load() { LoadSettings(values, store, FixedEnvironment("/work"), target); }
 
     MemoryRegistryStore store;
@@ -140,7 +140,7 @@ TEST_F(LoadSettingsTest, StartTwoIsTrueAndSavedBackAsOne) {
     load();
     EXPECT_TRUE(values.Start);
     SaveSettings(values, store);
-    EXPECT_EQ(store.get(kKeyPath, "Start"), (RegValue{REG_DWORD, dword(1)}));
+    EXPECT_EQ(store.get(kKeyPath, "Start"), (RegValue{kRegDword, dword(1)}));
 }
 
 TEST_F(LoadSettingsTest, StyleLettersInAnyCaseAndOrder) {
@@ -154,7 +154,7 @@ TEST_F(LoadSettingsTest, StyleLettersInAnyCaseAndOrder) {
     load();
     EXPECT_EQ(values.Font.Style, (TFontStyles{.bold = true, .underline = true, .strikeout = true}));
     SaveSettings(values, store);
-    EXPECT_EQ(store.get(kKeyPath, "Font_Style"), (RegValue{REG_SZ, text("BUS")}));
+    EXPECT_EQ(store.get(kKeyPath, "Font_Style"), (RegValue{kRegString, text("BUS")}));
 }
 
 TEST_F(LoadSettingsTest, EmptyDataFileStaysEmpty) {
@@ -165,7 +165,7 @@ TEST_F(LoadSettingsTest, EmptyDataFileStaysEmpty) {
 }
 
 TEST_F(LoadSettingsTest, ExpandableDataFileIsReadUnexpanded) {
-    put("DataFile", REG_EXPAND_SZ, text("$HOME/Mnemora.ini"));
+    put("DataFile", kRegExpandString, text("$HOME/Mnemora.ini"));
     load();
     EXPECT_EQ(values.DataFile, "$HOME/Mnemora.ini");
 }
@@ -233,7 +233,7 @@ TEST(DefaultPaths, ProcessEnvironmentUsesWorkingDirectory) {
 
 TEST(SaveSettings, RefusedWriteLeavesTheStoreAsItWasAndNamesTheValue) {
     MemoryRegistryStore store;
-    store.put(kKeyPath, "DataFile", REG_SZ, text("old"));
+    store.put(kKeyPath, "DataFile", kRegString, text("old"));
     store.refuseValue("Font_Name");
     TParamValues values;
     values.DataFile = "d";
@@ -245,7 +245,7 @@ TEST(SaveSettings, RefusedWriteLeavesTheStoreAsItWasAndNamesTheValue) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'Font_Name'");
     }
     EXPECT_EQ(store.valueNames(kKeyPath), std::vector<std::string>{"DataFile"});
-    EXPECT_EQ(store.get(kKeyPath, "DataFile"), (RegValue{REG_SZ, text("old")}));
+    EXPECT_EQ(store.get(kKeyPath, "DataFile"), (RegValue{kRegString, text("old")}));
     EXPECT_EQ(store.openHandles(), 0);
 }
 
