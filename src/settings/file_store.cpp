@@ -3,14 +3,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 #include "core/error.h"
-#include "core/file_read.h"
-#include "core/safe_save.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "platform/safe_save.h"
 
 namespace mnemora {
 
@@ -389,7 +387,7 @@ std::filesystem::path FileRegistryStore::defaultPath() {
 }
 
 std::string damagedStoreMessage(const DamagedStore& damaged) {
-    std::string text = "Не удалось прочитать файл настроек\n" + damaged.file.string() + "\n\n";
+    std::string text = "Не удалось прочитать файл настроек\n" + pathToUtf8(damaged.file) + "\n\n";
     if (damaged.keptAs) {
         text += "Его содержимое без изменений перенесено в файл\n" + damaged.keptAs->string() +
                 "\n\nМнемора начнёт новый файл настроек.";
@@ -412,40 +410,27 @@ bool FileRegistryStore::save(const StoreFile& contents) {
 std::optional<std::filesystem::path> FileRegistryStore::setAside() {
     // Through a link, the file at the end of the chain is the one that holds the bytes.
     const std::optional<std::filesystem::path> damaged = resolveLinkChain(file_);
-    struct stat st {};
     // Only ever a regular file, whatever was read a moment ago: a device or
     // FIFO swapped in meanwhile stays where it is.
-    if (!damaged || ::lstat(damaged->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!damaged || !isRegularFileNoFollow(*damaged)) {
         return std::nullopt;
     }
     const std::time_t now = clock();
-    std::tm local{};
+    const std::optional<std::tm> local = localTime(now);
     char stamp[32] = "";
-    if (::localtime_r(&now, &local) == nullptr || std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0) {
+    if (!local || std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &*local) == 0) {
         return std::nullopt;
     }
-    const std::string base = damaged->filename().string() + ".damaged-" + stamp;
+    const std::string base = pathToUtf8(damaged->filename()) + ".damaged-" + stamp;
     // Never over an earlier damaged file: a second one in the same second gets "-2", and so on.
     for (int n = 1; n <= 100; ++n) {
         const std::filesystem::path aside = damaged->parent_path() / (n == 1 ? base : base + "-" + std::to_string(n));
-        if (::renameat2(AT_FDCWD, damaged->c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+        switch (renameNoReplace(*damaged, aside)) {
+        case RenameResult::Done:
             return aside;
-        }
-        if (errno == EEXIST) {
+        case RenameResult::TargetExists:
             continue;
-        }
-        if (errno != EINVAL && errno != ENOSYS) {
-            return std::nullopt;
-        }
-        // A file system without the no-replace rename: a second name, then drop the first.
-        if (::link(damaged->c_str(), aside.c_str()) == 0) {
-            if (::unlink(damaged->c_str()) == 0) {
-                return aside;
-            }
-            ::unlink(aside.c_str());
-            return std::nullopt;
-        }
-        if (errno != EEXIST) {
+        case RenameResult::Failed:
             return std::nullopt;
         }
     }
@@ -492,9 +477,7 @@ bool canWriteBeside(const std::filesystem::path& file) {
     if (dir.empty()) {
         dir = ".";
     }
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    return !ec && ::access(dir.c_str(), W_OK | X_OK) == 0;
+    return canCreateFilesIn(dir);
 }
 
 }  // namespace

@@ -300,13 +300,13 @@ struct CountingWrites {
     bool fail = false;
     SafeSaveOptions options() {
         SafeSaveOptions o;
-        o.write = [this](int fd, const void* data, std::size_t size) -> ssize_t {
+        o.write = [this](NativeFile fd, const void* data, std::size_t size) -> std::ptrdiff_t {
             ++calls;
             if (fail) {
                 errno = ENOSPC;
                 return -1;
             }
-            return ::write(fd, data, size);
+            return writeSome(fd, data, size);
         };
         return o;
     }
