@@ -30,6 +30,9 @@ std::optional<std::string> nonEmpty(const HelpSearchPlaces& places, const char* 
 
 std::vector<fs::path> dataDirs(const HelpSearchPlaces& places) {
     std::vector<fs::path> dirs;
+    if constexpr (!kSearchXdgDataFolders) {
+        return dirs;
+    }
     if (auto home = nonEmpty(places, "XDG_DATA_HOME")) {
         dirs.emplace_back(*home);
     } else if (auto userHome = nonEmpty(places, "HOME")) {

@@ -3,12 +3,15 @@
 namespace mnemora {
 
 std::filesystem::path pathFromUtf8(std::string_view utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+    const std::u8string text(utf8.begin(), utf8.end());
+    std::filesystem::path path(text);
+    return path;
 }
 
 std::string pathToUtf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    std::string utf8(text.begin(), text.end());
+    return utf8;
 }
 
 }  // namespace mnemora

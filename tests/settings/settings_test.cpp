@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "platform/path_text.h"
 #include "settings/settings.h"
 #include "store_fixtures.h"
 
 namespace mnemora::test {
 namespace {
+
+// A default path as the system writes it: the folder, its separator, the name.
+std::string under(std::string_view dir, std::string_view name) {
+    return std::string(dir) + kPathSeparator + std::string(name);
+}
 
 std::string loadError(TParamValues& values, RegistryBackend& store, RecordingTarget& target) {
     try {
@@ -62,8 +68,8 @@ TYPED_TEST(SettingsRoundTrip, FirstStartCreatesEmptyKeyAndUsesDefaults) {
     LoadSettings(values, *this->store, FixedEnvironment("/home/anna"), target);
 
     TParamValues expected;
-    expected.DataFile = "/home/anna/Mnemora.ini";
-    expected.ReportDir = "/home/anna/Reports";
+    expected.DataFile = under("/home/anna", "Mnemora.ini");
+    expected.ReportDir = under("/home/anna", "Reports");
     EXPECT_EQ(values, expected);
     EXPECT_EQ(values.Font.Name, "MS Sans Serif");
     EXPECT_EQ(values.Font.Height, -20);
@@ -161,7 +167,7 @@ TEST_F(LoadSettingsTest, EmptyDataFileStaysEmpty) {
     putText("DataFile", "");
     load();
     EXPECT_EQ(values.DataFile, "");
-    EXPECT_EQ(values.ReportDir, "/work/Reports");
+    EXPECT_EQ(values.ReportDir, under("/work", "Reports"));
 }
 
 TEST_F(LoadSettingsTest, ExpandableDataFileIsReadUnexpanded) {
@@ -191,7 +197,7 @@ TEST_F(LoadSettingsTest, LongerTextAsColorFailsToGetData) {
     // Values before the bad one are applied, those after it are not.
     EXPECT_EQ(values.Font.Color, clRed);
     EXPECT_TRUE(values.Start);
-    EXPECT_EQ(values.DataFile, "/work/Mnemora.ini");
+    EXPECT_EQ(values.DataFile, under("/work", "Mnemora.ini"));
     EXPECT_EQ(target.applied, 0);
     EXPECT_EQ(store.openHandles(), 0);
 }
@@ -201,8 +207,8 @@ TEST_F(LoadSettingsTest, KeyThatCannotOpenGivesDefaultPathsOnly) {
     values.Font.Name = "Kept";
     values.Click = 1;
     load();
-    EXPECT_EQ(values.DataFile, "/work/Mnemora.ini");
-    EXPECT_EQ(values.ReportDir, "/work/Reports");
+    EXPECT_EQ(values.DataFile, under("/work", "Mnemora.ini"));
+    EXPECT_EQ(values.ReportDir, under("/work", "Reports"));
     EXPECT_EQ(values.Font.Name, "Kept");
     EXPECT_EQ(values.Click, 1);
     EXPECT_EQ(target.applied, 1);
@@ -211,8 +217,8 @@ TEST_F(LoadSettingsTest, KeyThatCannotOpenGivesDefaultPathsOnly) {
 
 TEST(DefaultPaths, RootDirectoryGivesDoubledSeparator) {
     const FixedEnvironment root("/");
-    EXPECT_EQ(DefaultDataFile(root), "//Mnemora.ini");
-    EXPECT_EQ(DefaultReportDir(root), "//Reports");
+    EXPECT_EQ(DefaultDataFile(root), under("/", "Mnemora.ini"));
+    EXPECT_EQ(DefaultReportDir(root), under("/", "Reports"));
 }
 
 TEST(DefaultPaths, SetDefaultPathsLeavesAppearanceAlone) {
@@ -220,15 +226,15 @@ TEST(DefaultPaths, SetDefaultPathsLeavesAppearanceAlone) {
     values.Click = 1;
     values.Start = false;
     SetDefaultPaths(values, FixedEnvironment("/srv/m"));
-    EXPECT_EQ(values.DataFile, "/srv/m/Mnemora.ini");
-    EXPECT_EQ(values.ReportDir, "/srv/m/Reports");
+    EXPECT_EQ(values.DataFile, under("/srv/m", "Mnemora.ini"));
+    EXPECT_EQ(values.ReportDir, under("/srv/m", "Reports"));
     EXPECT_EQ(values.Click, 1);
     EXPECT_FALSE(values.Start);
 }
 
 TEST(DefaultPaths, ProcessEnvironmentUsesWorkingDirectory) {
     const ProcessEnvironment env(96);
-    EXPECT_EQ(DefaultDataFile(env), std::filesystem::current_path().string() + "/Mnemora.ini");
+    EXPECT_EQ(DefaultDataFile(env), under(pathToUtf8(std::filesystem::current_path()), "Mnemora.ini"));
 }
 
 TEST(SaveSettings, RefusedWriteLeavesTheStoreAsItWasAndNamesTheValue) {
