@@ -1,6 +1,9 @@
 #pragma once
 
 #include <chrono>
+#ifdef _WIN32
+#include <process.h>
+#endif
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +24,8 @@ public:
         const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
             const auto candidate = std::filesystem::temp_directory_path() /
-                                   ("mnemora-test-" + std::to_string(now) + "-" + std::to_string(++counter));
+                                   ("mnemora-test-" + std::to_string(::_getpid()) + "-" + std::to_string(now) + "-" +
+                                    std::to_string(++counter));
             std::error_code ec;
             if (std::filesystem::create_directory(candidate, ec)) {
                 path_ = candidate;
