@@ -25,6 +25,10 @@ endfunction()
 # the others from building.
 function(mnemora_test_folder name dir)
   file(GLOB srcs CONFIGURE_DEPENDS "${dir}/*.cpp")
+  # Suites that test what only one system has (see tests/CMakeLists.txt).
+  if(MNEMORA_TESTS_ELSEWHERE)
+    list(FILTER srcs EXCLUDE REGEX "${MNEMORA_TESTS_ELSEWHERE}")
+  endif()
   if(NOT srcs)
     return()
   endif()

@@ -16,7 +16,7 @@
 
 #include "chart/chart_file.h"
 #include "core/error.h"
-#include "core/file_read.h"
+#include "platform/files.h"
 #include "settings/file_store.h"
 #include "settings/settings.h"
 #include "settings_fakes.h"

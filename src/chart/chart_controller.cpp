@@ -5,6 +5,8 @@
 
 #include "chart/chart_file.h"
 #include "core/cp1251.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
 
 namespace mnemora {
 
@@ -22,8 +24,7 @@ TColor shadeColor(TToneChart::Shade shade) {
 
 std::string localDateTimeText() {
     const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    ::localtime_r(&now, &local);
+    const std::tm local = localTime(now).value_or(std::tm{});
     char text[64];
     std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", local.tm_mday, local.tm_mon + 1,
                   local.tm_year + 1900, local.tm_hour, local.tm_min);
@@ -161,7 +162,7 @@ void ChartController::ActionOpenFileExecute() {
     ChartTexts texts;
     bool unknownFormat = false;
     try {
-        texts = ReadChartFile(*path, loaded);
+        texts = ReadChartFile(pathFromUtf8(*path), loaded);
     } catch (const ChartFormatError&) {
         unknownFormat = true;
     }
@@ -183,7 +184,7 @@ void ChartController::ActionOpenFileExecute() {
 }
 
 void ChartController::writeToCurrentFile() {
-    WriteChartFile(fileName_, date_, note_, chart_);
+    WriteChartFile(pathFromUtf8(fileName_), date_, note_, chart_);
     SetModified(false);
 }
 

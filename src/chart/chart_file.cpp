@@ -5,11 +5,10 @@
 #include <cerrno>
 #include <cstddef>
 #include <optional>
-#include <sys/file.h>
-#include <unistd.h>
 
 #include "core/cp1251.h"
-#include "core/file_read.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
 
 namespace mnemora {
 namespace {
@@ -208,14 +207,11 @@ void WriteChartFile(const std::filesystem::path& path, std::string_view dateText
 }
 
 ChartTexts ReadChartFile(const std::filesystem::path& path, TToneChart& chart) {
-    const std::string openFailure = "Cannot open file " + path.string();
-    // Only a regular file of a sane size; a FIFO or device is refused without waiting on it.
-    OpenedFile file = openRegularFile(path, kChartMaxBytes);
+    const std::string openFailure = "Cannot open file " + pathToUtf8(path);
+    // Only a regular file of a sane size; a FIFO or device is refused without
+    // waiting on it. Other writers are kept out while we read.
+    OpenedFile file = openRegularFile(path, kChartMaxBytes, Sharing::DenyWriters);
     if (file.status != ReadStatus::Ok) {
-        throw FileError(openFailure);
-    }
-    // Other writers are kept out while we read, as far as advisory locks reach.
-    if (::flock(file.fd.get(), LOCK_SH | LOCK_NB) != 0) {
         throw FileError(openFailure);
     }
     // The lines go into a copy, so that a read error halfway leaves the chart as it was.
@@ -224,11 +220,8 @@ ChartTexts ReadChartFile(const std::filesystem::path& path, TToneChart& chart) {
     std::vector<char> buffer(std::size_t{64} * 1024);
     std::size_t total = 0;
     for (;;) {
-        const ssize_t got = ::read(file.fd.get(), buffer.data(), buffer.size());
+        const std::ptrdiff_t got = readSome(file.file.get(), buffer.data(), buffer.size());
         if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
             throw FileError(openFailure);
         }
         // A file that keeps growing is read no further than the cap.

@@ -10,7 +10,7 @@
 
 #include "chart/tone_chart.h"
 #include "core/error.h"
-#include "core/safe_save.h"
+#include "platform/safe_save.h"
 
 namespace mnemora {
 

@@ -11,7 +11,7 @@ bool TMyHLPObject::HelpHook(std::uint16_t command, std::int32_t data, bool& call
         platform_.plainMessage(helpDiagnosticText(command, data));
     }
     // Whatever the command, the viewer is asked for the context in the data.
-    platform_.htmlHelp(kHelpFileName, HH_HELP_CONTEXT, data);
+    platform_.htmlHelp(kHelpFileName, kHtmlHelpContextCommand, data);
     callHelp = false;
     return true;
 }

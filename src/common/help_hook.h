@@ -9,8 +9,8 @@
 namespace mnemora {
 
 inline constexpr std::string_view kHelpFileName = "vantero.chm";
-inline constexpr std::uint16_t HELP_CONTEXT = 1;
-inline constexpr std::uint32_t HH_HELP_CONTEXT = 0x000F;
+inline constexpr std::uint16_t kHelpContextCommand = 1;
+inline constexpr std::uint32_t kHtmlHelpContextCommand = 0x000F;
 
 // Topic numbers the program asks for.
 inline constexpr int kGeneralHelpContext = 1000;
@@ -39,7 +39,7 @@ public:
 
     // The application's side: help by context is command 1 with the context.
     bool InvokeHelp(std::uint16_t command, std::int32_t data);
-    bool HelpContext(std::int32_t context) { return InvokeHelp(HELP_CONTEXT, context); }
+    bool HelpContext(std::int32_t context) { return InvokeHelp(kHelpContextCommand, context); }
 
 private:
     HelpPlatform& platform_;

@@ -22,7 +22,7 @@ struct TFontStyles {
 };
 
 inline constexpr std::size_t kMaxFaceNameChars = 31;
-inline constexpr std::uint8_t DEFAULT_CHARSET = 1;
+inline constexpr std::uint8_t kDefaultCharset = 1;
 
 // A font description. Size and height are one quantity: the size in points
 // is derived from the height in pixels at the screen's pixels per inch.
@@ -30,7 +30,7 @@ struct TFont {
     std::string Name = "MS Sans Serif";
     int Height = -11;
     int PixelsPerInch = 96;
-    std::uint8_t Charset = DEFAULT_CHARSET;
+    std::uint8_t Charset = kDefaultCharset;
     TColor Color = clWindowText;
     TFontStyles Style;
 

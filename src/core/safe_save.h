@@ -1,42 +1,4 @@
 #pragma once
 
-#include <cstddef>
-#include <filesystem>
-#include <functional>
-#include <optional>
-#include <string_view>
-#include <sys/types.h>
-
-namespace mnemora {
-
-// Replaces a file without ever leaving it half written: the bytes go to a
-// temporary file beside it, which is flushed to disk and then renamed over
-// the old one. On any failure the old file keeps its contents byte for byte.
-//
-// A link, or a chain of links, is followed to its end and the file there is
-// replaced; the links stay. Temporary files that an earlier save of the same
-// file left behind when its process died are removed first.
-//
-// Fails with FileError "Cannot create file <path>" when the temporary file
-// cannot be made or renamed (a folder, FIFO or device in the way, a link
-// loop, a folder without write or search right, a read-only file), and
-// "Stream write error" when fewer bytes reach it than the text holds.
-struct SafeSaveOptions {
-    // The call that writes to the open file; tests replace it to make writes
-    // come up short. Same contract as POSIX write().
-    std::function<ssize_t(int fd, const void* data, std::size_t size)> write;
-};
-
-void safeWriteFile(const std::filesystem::path& target, std::string_view bytes,
-                   const SafeSaveOptions& options = {});
-
-// The file a path names once its links are followed to the end of their
-// chain; the path itself when it is no link, or names nothing yet. nullopt
-// for a link loop, or when a folder on the way cannot be searched.
-std::optional<std::filesystem::path> resolveLinkChain(const std::filesystem::path& path);
-
-// Whether `name` is a temporary file that safeWriteFile makes beside a file
-// named `targetName`: ".<name>.<process id>-<six letters or digits>.mnemora-tmp".
-bool isSaveTemporaryName(std::string_view name, std::string_view targetName);
-
-}  // namespace mnemora
+// The atomic save is the platform layer's; this name stays for its users.
+#include "platform/safe_save.h"

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "core/error.h"
-#include "core/file_read.h"
+#include "platform/files.h"
 
 namespace mnemora {
 

@@ -4,6 +4,9 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/path_text.h"
+#include "platform/places.h"
+
 namespace mnemora {
 
 namespace {
@@ -27,6 +30,9 @@ std::optional<std::string> nonEmpty(const HelpSearchPlaces& places, const char* 
 
 std::vector<fs::path> dataDirs(const HelpSearchPlaces& places) {
     std::vector<fs::path> dirs;
+    if constexpr (!kSearchXdgDataFolders) {
+        return dirs;
+    }
     if (auto home = nonEmpty(places, "XDG_DATA_HOME")) {
         dirs.emplace_back(*home);
     } else if (auto userHome = nonEmpty(places, "HOME")) {
@@ -61,10 +67,7 @@ void addPlace(std::vector<fs::path>& places, const fs::path& place) {
 HelpSearchPlaces HelpSearchPlaces::forThisProcess() {
     HelpSearchPlaces places;
     std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    if (!ec) {
-        places.executableDir = exe.parent_path();
-    }
+    places.executableDir = mnemora::executableDir();
     places.currentDir = fs::current_path(ec);
     places.environment = [](const char* name) -> std::optional<std::string> {
         const char* value = std::getenv(name);
@@ -110,7 +113,7 @@ HelpFileSearch findHelpFile(const HelpSearchPlaces& places, std::string_view fil
 std::string helpFileNotFoundText(std::string_view fileName, const std::vector<fs::path>& searched) {
     std::string text = "Не найден файл справки " + std::string(fileName) + ". Искали:";
     for (const fs::path& place : searched) {
-        text += "\n" + place.string();
+        text += "\n" + pathToUtf8(place);
     }
     return text;
 }

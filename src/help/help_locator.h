@@ -23,7 +23,7 @@ struct HelpSearchPlaces {
 };
 
 // Where the help file may be, in the order tried: beside the program, the
-// current folder, then "<dir>/mnemora/<file>" for $XDG_DATA_HOME (default
+// current folder, then (not on Windows) "<dir>/mnemora/<file>" for $XDG_DATA_HOME (default
 // ~/.local/share) and each folder of $XDG_DATA_DIRS (default
 // /usr/local/share:/usr/share). Relative XDG entries are ignored, as the
 // base-directory rules ask; a place already listed is not listed again.

@@ -114,7 +114,7 @@ std::optional<std::string> unescapeField(std::string_view field) {
 
 std::string encodeShowRequest(const ShowRequest& r) {
     std::string line = "show " + std::to_string(r.seq) + " " + std::to_string(r.context);
-    for (const HelpRect& rect : {r.near, r.nearInner}) {
+    for (const HelpRect& rect : {r.nearFrame, r.nearInner}) {
         for (int v : {rect.x, rect.y, rect.width, rect.height}) {
             line += " " + std::to_string(v);
         }
@@ -144,7 +144,7 @@ std::optional<ShowRequest> parseShowRequest(std::string_view line) {
     }
     request.seq = *seq;
     request.context = *context;
-    request.near = {values[0], values[1], values[2], values[3]};
+    request.nearFrame = {values[0], values[1], values[2], values[3]};
     request.nearInner = {values[4], values[5], values[6], values[7]};
     request.file = std::move(*file);
     return request;

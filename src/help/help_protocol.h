@@ -21,7 +21,7 @@ namespace mnemora {
 struct ShowRequest {
     std::uint64_t seq = 0;
     std::int32_t context = 0;
-    HelpRect near;
+    HelpRect nearFrame;
     HelpRect nearInner;
     std::string file;
 

@@ -143,7 +143,7 @@ void HelpViewer::handleOverlongLine(std::string_view lineStart) {
 void HelpViewer::show(const ShowRequest& request) {
     ViewerReply reply{ViewerReplyKind::Shown, request.seq, {}};
     try {
-        window_->placeBeside(request.near, request.nearInner);
+        window_->placeBeside(request.nearFrame, request.nearInner);
         if (window_->showTopic(request.file, request.context)) {
             reply.text = window_->browser().source().path().toStdString();
         } else {

@@ -6,14 +6,12 @@
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <system_error>
-#include <unistd.h>
 
 #include "core/error.h"
-#include "core/file_read.h"
-#include "core/safe_save.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
+#include "platform/safe_save.h"
 
 namespace mnemora {
 
@@ -90,7 +88,7 @@ std::optional<RegValue> parseData(std::string_view text) {
             return std::nullopt;
         }
         s->push_back('\0');
-        return RegValue{REG_SZ, std::move(*s)};
+        return RegValue{kRegString, std::move(*s)};
     }
     if (text.starts_with("dword:")) {
         const std::string_view digits = text.substr(6);
@@ -109,14 +107,14 @@ std::optional<RegValue> parseData(std::string_view text) {
         for (int i = 0; i < 4; ++i) {
             bytes.push_back(static_cast<char>((n >> (8 * i)) & 0xFF));
         }
-        return RegValue{REG_DWORD, std::move(bytes)};
+        return RegValue{kRegDword, std::move(bytes)};
     }
     if (text.starts_with("hex:")) {
         std::optional<std::string> bytes = parseHexBytes(text.substr(4));
         if (!bytes) {
             return std::nullopt;
         }
-        return RegValue{REG_BINARY, std::move(*bytes)};
+        return RegValue{kRegBinary, std::move(*bytes)};
     }
     if (text.starts_with("hex(")) {
         const std::size_t close = text.find("):");
@@ -593,9 +591,9 @@ std::string serializeStoreFile(const StoreFile& file) {
             appendQuoted(out, v.name);
             out += "=";
             const std::string& bytes = v.value.bytes;
-            if (v.value.rawType == REG_SZ && plainText(bytes)) {
+            if (v.value.rawType == kRegString && plainText(bytes)) {
                 appendQuoted(out, std::string_view(bytes).substr(0, bytes.size() - 1));
-            } else if (v.value.rawType == REG_DWORD && bytes.size() == 4) {
+            } else if (v.value.rawType == kRegDword && bytes.size() == 4) {
                 std::uint32_t n = 0;
                 for (int i = 3; i >= 0; --i) {
                     n = (n << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
@@ -604,7 +602,7 @@ std::string serializeStoreFile(const StoreFile& file) {
                 for (int shift = 28; shift >= 0; shift -= 4) {
                     out.push_back(kHex[(n >> shift) & 0xF]);
                 }
-            } else if (v.value.rawType == REG_BINARY) {
+            } else if (v.value.rawType == kRegBinary) {
                 out += "hex:";
                 appendHex(out, bytes);
             } else {
@@ -638,7 +636,7 @@ std::filesystem::path FileRegistryStore::defaultPath() {
 }
 
 std::string damagedStoreMessage(const DamagedStore& damaged) {
-    std::string text = "Не удалось прочитать файл настроек\n" + damaged.file.string() + "\n\n";
+    std::string text = "Не удалось прочитать файл настроек\n" + pathToUtf8(damaged.file) + "\n\n";
     if (damaged.keptAs) {
         text += "Его содержимое без изменений перенесено в файл\n" + damaged.keptAs->string() +
                 "\n\nМнемора начнёт новый файл настроек.";
@@ -661,40 +659,27 @@ bool FileRegistryStore::save(const StoreFile& contents) {
 std::optional<std::filesystem::path> FileRegistryStore::setAside() {
     // Through a link, the file at the end of the chain is the one that holds the bytes.
     const std::optional<std::filesystem::path> damaged = resolveLinkChain(file_);
-    struct stat st {};
     // Only ever a regular file, whatever was read a moment ago: a device or
     // FIFO swapped in meanwhile stays where it is.
-    if (!damaged || ::lstat(damaged->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (!damaged || !isRegularFileNoFollow(*damaged)) {
         return std::nullopt;
     }
     const std::time_t now = clock();
-    std::tm local{};
+    const std::optional<std::tm> local = localTime(now);
     char stamp[32] = "";
-    if (::localtime_r(&now, &local) == nullptr || std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local) == 0) {
+    if (!local || std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &*local) == 0) {
         return std::nullopt;
     }
-    const std::string base = damaged->filename().string() + ".damaged-" + stamp;
+    const std::string base = pathToUtf8(damaged->filename()) + ".damaged-" + stamp;
     // Never over an earlier damaged file: a second one in the same second gets "-2", and so on.
     for (int n = 1; n <= 100; ++n) {
         const std::filesystem::path aside = damaged->parent_path() / (n == 1 ? base : base + "-" + std::to_string(n));
-        if (::renameat2(AT_FDCWD, damaged->c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+        switch (renameNoReplace(*damaged, aside)) {
+        case RenameResult::Done:
             return aside;
-        }
-        if (errno == EEXIST) {
+        case RenameResult::TargetExists:
             continue;
-        }
-        if (errno != EINVAL && errno != ENOSYS) {
-            return std::nullopt;
-        }
-        // A file system without the no-replace rename: a second name, then drop the first.
-        if (::link(damaged->c_str(), aside.c_str()) == 0) {
-            if (::unlink(damaged->c_str()) == 0) {
-                return aside;
-            }
-            ::unlink(aside.c_str());
-            return std::nullopt;
-        }
-        if (errno != EEXIST) {
+        case RenameResult::Failed:
             return std::nullopt;
         }
     }
@@ -748,9 +733,7 @@ bool canWriteBeside(const std::filesystem::path& file) {
     if (dir.empty()) {
         dir = ".";
     }
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    return !ec && ::access(dir.c_str(), W_OK | X_OK) == 0;
+    return canCreateFilesIn(dir);
 }
 
 }  // namespace

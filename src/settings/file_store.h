@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/safe_save.h"
+#include "platform/safe_save.h"
 #include "settings/registry.h"
 
 namespace mnemora {

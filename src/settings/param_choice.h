@@ -19,7 +19,7 @@ struct FontDialogResult {
     bool underline = false;
     bool strikeout = false;
     // The script the chosen face is offered in.
-    std::uint8_t faceCharset = DEFAULT_CHARSET;
+    std::uint8_t faceCharset = kDefaultCharset;
     // Set only when the user chose a script or a colour of their own; a dialog
     // left alone must not turn the stored "default" character set into
     // whatever the face happens to report.

@@ -16,7 +16,7 @@ struct TParamValues {
         Font.SetSize(15);
         Font.Style = TFontStyles{.bold = true};
         Font.Color = clYellow;
-        Font.Charset = DEFAULT_CHARSET;
+        Font.Charset = kDefaultCharset;
     }
 
     std::string DataFile;

@@ -147,14 +147,14 @@ void TRegistry::EndUpdate() {
 void TRegistry::WriteString(std::string_view name, std::string_view value) {
     std::string bytes(value);
     bytes.push_back('\0');
-    write(name, REG_SZ, bytes);
+    write(name, kRegString, bytes);
 }
 
 void TRegistry::WriteInteger(std::string_view name, std::int32_t value) {
     const auto raw = static_cast<std::uint32_t>(value);
     const std::array<char, 4> bytes{static_cast<char>(raw & 0xFF), static_cast<char>((raw >> 8) & 0xFF),
                                     static_cast<char>((raw >> 16) & 0xFF), static_cast<char>((raw >> 24) & 0xFF)};
-    write(name, REG_DWORD, std::string_view(bytes.data(), bytes.size()));
+    write(name, kRegDword, std::string_view(bytes.data(), bytes.size()));
 }
 
 void TRegistry::WriteBool(std::string_view name, bool value) { WriteInteger(name, value ? 1 : 0); }

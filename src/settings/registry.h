@@ -9,19 +9,19 @@
 
 namespace mnemora {
 
-inline constexpr std::uint32_t REG_SZ = 1;
-inline constexpr std::uint32_t REG_EXPAND_SZ = 2;
-inline constexpr std::uint32_t REG_BINARY = 3;
-inline constexpr std::uint32_t REG_DWORD = 4;
+inline constexpr std::uint32_t kRegString = 1;
+inline constexpr std::uint32_t kRegExpandString = 2;
+inline constexpr std::uint32_t kRegBinary = 3;
+inline constexpr std::uint32_t kRegDword = 4;
 
 enum class ValueType { String, ExpandString, Binary, DWord };
 
 // Everything that is neither text nor a number counts as binary.
 constexpr ValueType valueTypeOf(std::uint32_t raw) {
     switch (raw) {
-        case REG_SZ: return ValueType::String;
-        case REG_EXPAND_SZ: return ValueType::ExpandString;
-        case REG_DWORD: return ValueType::DWord;
+        case kRegString: return ValueType::String;
+        case kRegExpandString: return ValueType::ExpandString;
+        case kRegDword: return ValueType::DWord;
         default: return ValueType::Binary;
     }
 }
@@ -29,7 +29,7 @@ constexpr ValueType valueTypeOf(std::uint32_t raw) {
 // A stored value: its type number and its bytes exactly as kept (a text
 // value's bytes normally end in one zero byte).
 struct RegValue {
-    std::uint32_t rawType = REG_BINARY;
+    std::uint32_t rawType = kRegBinary;
     std::string bytes;
 
     [[nodiscard]] ValueType type() const { return valueTypeOf(rawType); }

@@ -4,19 +4,23 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/path_text.h"
+
 namespace mnemora {
 
 std::string ProcessEnvironment::currentDirectory() const {
     std::error_code ec;
     const std::filesystem::path cwd = std::filesystem::current_path(ec);
-    return ec ? std::string() : cwd.string();
+    return ec ? std::string() : pathToUtf8(cwd);
 }
 
 // The separator goes in whatever the directory ends with, so the root folder
 // gives two in a row.
-std::string DefaultDataFile(const SettingsEnvironment& env) { return env.currentDirectory() + "/Mnemora.ini"; }
+std::string DefaultDataFile(const SettingsEnvironment& env) {
+    return env.currentDirectory() + kPathSeparator + "Mnemora.ini";
+}
 
-std::string DefaultReportDir(const SettingsEnvironment& env) { return env.currentDirectory() + "/Reports"; }
+std::string DefaultReportDir(const SettingsEnvironment& env) { return env.currentDirectory() + kPathSeparator + "Reports"; }
 
 void SetDefaultPaths(TParamValues& values, const SettingsEnvironment& env) {
     values.DataFile = DefaultDataFile(env);
@@ -25,7 +29,7 @@ void SetDefaultPaths(TParamValues& values, const SettingsEnvironment& env) {
 
 void SetDefaultAppearance(TParamValues& values) {
     values.Color = clBlack;
-    values.Font.Charset = DEFAULT_CHARSET;
+    values.Font.Charset = kDefaultCharset;
     values.Font.Name = "MS Sans Serif";
     values.Font.SetSize(15);
     values.Font.Color = clYellow;

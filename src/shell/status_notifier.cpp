@@ -11,10 +11,10 @@ namespace mnemora {
 std::vector<std::uint32_t> ActivationClicks::activate(std::int64_t nowMs, int doubleClickMs) {
     if (firstAt_ && nowMs >= *firstAt_ && nowMs - *firstAt_ <= doubleClickMs) {
         firstAt_.reset();
-        return {WM_LBUTTONDBLCLK, WM_LBUTTONUP};
+        return {kLeftButtonDoubleClick, kLeftButtonUp};
     }
     firstAt_ = nowMs;
-    return {WM_LBUTTONUP};
+    return {kLeftButtonUp};
 }
 
 LogicalPoint hostPointOnScreens(std::int64_t x, std::int64_t y, const std::vector<ScreenArea>& screens) {

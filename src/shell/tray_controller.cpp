@@ -51,28 +51,28 @@ void TrayController::FillTrayIconData() {
     putU32(FIconData, 0, kIconDataSize);
     putU32(FIconData, 4, shell_.mainWindowHandle());
     putU32(FIconData, 8, 1);
-    putU32(FIconData, 12, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    putU32(FIconData, 12, kNotifyFlagMessage | kNotifyFlagIcon | kNotifyFlagTip);
     const std::string tip = tipBytes(shell_.mainWindowCaption());
     std::memcpy(FIconData.data() + kTipOffset, tip.data(), tip.size());
-    putU32(FIconData, 16, WM_TRAYNOTIFY);
+    putU32(FIconData, 16, kTrayNotifyMessage);
     putU32(FIconData, 20, TrayIconHandle());
 }
 
 std::uint32_t TrayController::TrayIconHandle() const {
     const std::uint32_t handle = shell_.applicationIconHandle();
-    return handle != 0 ? handle : shell_.loadStandardIcon(IDI_APPLICATION);
+    return handle != 0 ? handle : shell_.loadStandardIcon(kApplicationIconId);
 }
 
 void TrayController::AddTrayIcon() {
     if (FTrayEnabled && !FTrayIconShown) {
         FillTrayIconData();
-        FTrayIconShown = shell_.notifyIcon(NIM_ADD, FIconData);
+        FTrayIconShown = shell_.notifyIcon(kNotifyIconAdd, FIconData);
     }
 }
 
 void TrayController::RemoveTrayIcon() {
     if (FTrayEnabled && FTrayIconShown) {
-        FTrayIconShown = !shell_.notifyIcon(NIM_DELETE, FIconData);
+        FTrayIconShown = !shell_.notifyIcon(kNotifyIconDelete, FIconData);
     }
 }
 
@@ -90,17 +90,17 @@ void TrayController::WMTrayNotify(std::uint32_t mouseMessage) {
         return;
     }
     switch (mouseMessage) {
-    case WM_LBUTTONUP:
+    case kLeftButtonUp:
         if (clickMode_() == 0) {
             restoreApplication_();
         }
         break;
-    case WM_LBUTTONDBLCLK:
+    case kLeftButtonDoubleClick:
         if (clickMode_() == 1) {
             restoreApplication_();
         }
         break;
-    case WM_RBUTTONDOWN: {
+    case kRightButtonDown: {
         const ScreenPoint at = shell_.cursorPos();
         shell_.setForegroundApplicationWindow();
         shell_.processMessages();

@@ -9,16 +9,16 @@
 
 namespace mnemora {
 
-inline constexpr std::uint32_t WM_TRAYNOTIFY = 0x0700;
-inline constexpr std::uint32_t WM_LBUTTONUP = 0x0202;
-inline constexpr std::uint32_t WM_LBUTTONDBLCLK = 0x0203;
-inline constexpr std::uint32_t WM_RBUTTONDOWN = 0x0204;
-inline constexpr std::uint32_t NIM_ADD = 0;
-inline constexpr std::uint32_t NIM_DELETE = 2;
-inline constexpr std::uint32_t NIF_MESSAGE = 1;
-inline constexpr std::uint32_t NIF_ICON = 2;
-inline constexpr std::uint32_t NIF_TIP = 4;
-inline constexpr std::uint32_t IDI_APPLICATION = 32512;
+inline constexpr std::uint32_t kTrayNotifyMessage = 0x0700;
+inline constexpr std::uint32_t kLeftButtonUp = 0x0202;
+inline constexpr std::uint32_t kLeftButtonDoubleClick = 0x0203;
+inline constexpr std::uint32_t kRightButtonDown = 0x0204;
+inline constexpr std::uint32_t kNotifyIconAdd = 0;
+inline constexpr std::uint32_t kNotifyIconDelete = 2;
+inline constexpr std::uint32_t kNotifyFlagMessage = 1;
+inline constexpr std::uint32_t kNotifyFlagIcon = 2;
+inline constexpr std::uint32_t kNotifyFlagTip = 4;
+inline constexpr std::uint32_t kApplicationIconId = 32512;
 
 inline constexpr std::size_t kIconDataSize = 88;
 inline constexpr std::size_t kTipOffset = 24;
@@ -34,7 +34,7 @@ struct ScreenPoint {
 class TrayShell {
 public:
     virtual ~TrayShell() = default;
-    // NIM_ADD or NIM_DELETE with the record; false when the desktop refuses.
+    // kNotifyIconAdd or kNotifyIconDelete with the record; false when the desktop refuses.
     virtual bool notifyIcon(std::uint32_t message, const IconData& data) = 0;
     [[nodiscard]] virtual ScreenPoint cursorPos() const = 0;
     virtual void setForegroundApplicationWindow() = 0;

@@ -112,20 +112,20 @@ void QtTrayShell::onContextMenu(int x, int y) {
     }
     const LogicalPoint at = hostPointOnScreens(x, y, screens);
     hostPoint_ = ScreenPoint{at.x, at.y};
-    post(WM_RBUTTONDOWN);
+    post(kRightButtonDown);
 }
 
 std::uint32_t QtTrayShell::mouseMessageFor(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
-    case QSystemTrayIcon::Trigger: return WM_LBUTTONUP;
-    case QSystemTrayIcon::DoubleClick: return WM_LBUTTONDBLCLK;
-    case QSystemTrayIcon::Context: return WM_RBUTTONDOWN;
+    case QSystemTrayIcon::Trigger: return kLeftButtonUp;
+    case QSystemTrayIcon::DoubleClick: return kLeftButtonDoubleClick;
+    case QSystemTrayIcon::Context: return kRightButtonDown;
     default: return 0x0207;  // middle button: not one the program answers
     }
 }
 
 bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
-    if (message == NIM_DELETE) {
+    if (message == kNotifyIconDelete) {
         if (kind_ == Kind::StatusNotifier) {
             sni_->hide();
         } else if (kind_ == Kind::XEmbed) {
@@ -135,10 +135,10 @@ bool QtTrayShell::notifyIcon(std::uint32_t message, const IconData& data) {
         watchXEmbedTray(false);
         return true;
     }
-    if (message != NIM_ADD) {
+    if (message != kNotifyIconAdd) {
         return false;
     }
-    const QIcon icon = iconDataField(data, 20) == IDI_APPLICATION
+    const QIcon icon = iconDataField(data, 20) == kApplicationIconId
                            ? QApplication::style()->standardIcon(QStyle::SP_ComputerIcon)
                            : QApplication::windowIcon();
     const QString tip = QString::fromStdString(iconTipText(data));

@@ -494,12 +494,12 @@ protected:
 TEST_F(ChartFileSaveFailure, ShortWriteSaysStreamWriteErrorAndKeepsTheOldFile) {
     SafeSaveOptions halfThenNothing;
     bool first = true;
-    halfThenNothing.write = [&](int fd, const void* data, std::size_t size) -> ssize_t {
+    halfThenNothing.write = [&](NativeFile fd, const void* data, std::size_t size) -> std::ptrdiff_t {
         if (!first) {
             return 0;
         }
         first = false;
-        return ::write(fd, data, size / 2);
+        return writeSome(fd, data, size / 2);
     };
     try {
         WriteChartFile(target, "new", "note", chart, halfThenNothing);
@@ -513,7 +513,7 @@ TEST_F(ChartFileSaveFailure, ShortWriteSaysStreamWriteErrorAndKeepsTheOldFile) {
 
 TEST_F(ChartFileSaveFailure, FullDiskSaysStreamWriteErrorAndKeepsTheOldFile) {
     SafeSaveOptions full;
-    full.write = [](int, const void*, std::size_t) -> ssize_t {
+    full.write = [](NativeFile, const void*, std::size_t) -> std::ptrdiff_t {
         errno = ENOSPC;
         return -1;
     };

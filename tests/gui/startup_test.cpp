@@ -98,9 +98,9 @@ TEST_F(StartupTest, ClickModeIsTheStoredOneAtTheMomentOfTheClick) {
     ASSERT_NE(run, nullptr);
     run->application().Minimize();
     run->values().Click = 1;
-    run->tray().WMTrayNotify(WM_LBUTTONUP);
+    run->tray().WMTrayNotify(kLeftButtonUp);
     EXPECT_TRUE(run->application().minimized());
-    run->tray().WMTrayNotify(WM_LBUTTONDBLCLK);
+    run->tray().WMTrayNotify(kLeftButtonDoubleClick);
     EXPECT_FALSE(run->application().minimized());
     EXPECT_TRUE(run->form().isVisible());
 }
@@ -131,10 +131,10 @@ TEST_F(StartupTest, DroppingTheMinimisedStateOfAHiddenWindowIsNoRestore) {
 }
 
 TEST(TrayActivations, BecomeTheThreeMouseMessages) {
-    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Trigger), WM_LBUTTONUP);
-    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::DoubleClick), WM_LBUTTONDBLCLK);
-    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Context), WM_RBUTTONDOWN);
-    EXPECT_NE(QtTrayShell::mouseMessageFor(QSystemTrayIcon::MiddleClick), WM_LBUTTONUP);
+    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Trigger), kLeftButtonUp);
+    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::DoubleClick), kLeftButtonDoubleClick);
+    EXPECT_EQ(QtTrayShell::mouseMessageFor(QSystemTrayIcon::Context), kRightButtonDown);
+    EXPECT_NE(QtTrayShell::mouseMessageFor(QSystemTrayIcon::MiddleClick), kLeftButtonUp);
 }
 
 }  // namespace

@@ -368,11 +368,16 @@ protected:
 };
 
 TEST_F(UnreadableDataFileTest, FifoOrFolderIsRefusedWithoutBlocking) {
+#ifdef _WIN32
+    // No FIFOs here; a device name opens the device wherever it stands.
+    settings.path = (dir / "com1.ini").string();
+#else
     ASSERT_EQ(::mkfifo(file().c_str(), 0600), 0);
+#endif
     const auto start = std::chrono::steady_clock::now();
     lenient.ClickSession({1, 1100, "Список 1", "&Начать", "&Сессии"});
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-    EXPECT_THAT(view.boxes, ElementsAre("Не удалось прочитать файл данных " + file() + "."));
+    EXPECT_THAT(view.boxes, ElementsAre("Не удалось прочитать файл данных " + settings.path + "."));
     EXPECT_FALSE(lenient.isRunning());
     settings.path = dir.path().string();
     view.boxes.clear();

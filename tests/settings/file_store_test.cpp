@@ -70,15 +70,15 @@ TEST_F(FileStoreTest, TextWithoutTerminatorOrWithEmbeddedZeroRoundTrips) {
     const std::string multiline = text("one\ntwo");
     {
         FileRegistryStore store(file());
-        seed(store, "U", REG_SZ, unterminated);
-        seed(store, "E", REG_SZ, embedded);
-        seed(store, "M", REG_SZ, multiline);
+        seed(store, "U", kRegString, unterminated);
+        seed(store, "E", kRegString, embedded);
+        seed(store, "M", kRegString, multiline);
         seed(store, "T", 0x20, "xy");
     }
     FileRegistryStore reopened(file());
-    EXPECT_EQ(stored(reopened, "U"), (RegValue{REG_SZ, unterminated}));
-    EXPECT_EQ(stored(reopened, "E"), (RegValue{REG_SZ, embedded}));
-    EXPECT_EQ(stored(reopened, "M"), (RegValue{REG_SZ, multiline}));
+    EXPECT_EQ(stored(reopened, "U"), (RegValue{kRegString, unterminated}));
+    EXPECT_EQ(stored(reopened, "E"), (RegValue{kRegString, embedded}));
+    EXPECT_EQ(stored(reopened, "M"), (RegValue{kRegString, multiline}));
     EXPECT_EQ(stored(reopened, "T"), (RegValue{0x20, "xy"}));
     EXPECT_NE(readBytes(file()).find("\"U\"=hex(1):61,62,63\n"), std::string::npos);
 }
@@ -89,8 +89,8 @@ TEST_F(FileStoreTest, SavingKeepsUnknownValuesAndOtherKeys) {
                            std::string(kSection) + "\n\"Old\"=hex(2):25,00\n");
     FileRegistryStore store(file());
     SaveSettings(TParamValues{}, store);
-    EXPECT_EQ(stored(store, "Old"), (RegValue{REG_EXPAND_SZ, std::string("%\0", 2)}));
-    EXPECT_EQ(stored(store, "K", "Other"), (RegValue{REG_SZ, text("v")}));
+    EXPECT_EQ(stored(store, "Old"), (RegValue{kRegExpandString, std::string("%\0", 2)}));
+    EXPECT_EQ(stored(store, "K", "Other"), (RegValue{kRegString, text("v")}));
     EXPECT_TRUE(stored(store, "Click").has_value());
 }
 
@@ -300,13 +300,13 @@ struct CountingWrites {
     bool fail = false;
     SafeSaveOptions options() {
         SafeSaveOptions o;
-        o.write = [this](int fd, const void* data, std::size_t size) -> ssize_t {
+        o.write = [this](NativeFile fd, const void* data, std::size_t size) -> std::ptrdiff_t {
             ++calls;
             if (fail) {
                 errno = ENOSPC;
                 return -1;
             }
-            return ::write(fd, data, size);
+            return writeSome(fd, data, size);
         };
         return o;
     }
@@ -324,7 +324,7 @@ TEST_F(FileStoreTest, SaveSettingsReplacesTheFileOnceWithAllElevenValues) {
     values.Click = -1;
     SaveSettings(values, store);
     EXPECT_EQ(writes.calls, 2);
-    EXPECT_EQ(stored(store, "Click"), (RegValue{REG_DWORD, dword(0xFFFFFFFF)}));
+    EXPECT_EQ(stored(store, "Click"), (RegValue{kRegDword, dword(0xFFFFFFFF)}));
 }
 
 TEST_F(FileStoreTest, FailedWriteKeepsTheOldStoreWholeAndNamesTheFirstValue) {
@@ -346,7 +346,7 @@ TEST_F(FileStoreTest, FailedWriteKeepsTheOldStoreWholeAndNamesTheFirstValue) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(file().parent_path()), {}), 1);
     writes.fail = false;
     SaveSettings(values, store);
-    EXPECT_EQ(stored(store, "DataFile"), (RegValue{REG_SZ, text("changed")}));
+    EXPECT_EQ(stored(store, "DataFile"), (RegValue{kRegString, text("changed")}));
 }
 
 TEST_F(FileStoreTest, TemporaryLeftByADeadSaveIsRemovedAtTheNextSave) {
@@ -451,7 +451,7 @@ TEST(StoreFileParser, MergesRepeatedKeysAndKeepsLastData) {
     ASSERT_EQ(parsed->keys.size(), 1u);
     ASSERT_EQ(parsed->keys[0].values.size(), 1u);
     EXPECT_EQ(parsed->keys[0].values[0].name, "A");
-    EXPECT_EQ(parsed->keys[0].values[0].value, (RegValue{REG_DWORD, dword(2)}));
+    EXPECT_EQ(parsed->keys[0].values[0].value, (RegValue{kRegDword, dword(2)}));
 }
 
 TEST(StoreFileParser, RepeatedKeysAndValuesMergeWhereverTheyStand) {
@@ -472,7 +472,7 @@ TEST(StoreFileParser, RepeatedKeysAndValuesMergeWhereverTheyStand) {
         EXPECT_EQ(key.path, "key" + std::to_string(k));
         ASSERT_EQ(key.values.size(), 4u);
         EXPECT_EQ(key.values[0].name, "v" + std::to_string(k % 7));  // first spelling, last data
-        EXPECT_EQ(key.values[0].value, (RegValue{REG_DWORD, dword(3)}));
+        EXPECT_EQ(key.values[0].value, (RegValue{kRegDword, dword(3)}));
         EXPECT_EQ(key.values[3].name, "only2");
     }
 }
@@ -509,16 +509,16 @@ TEST(StoreFileParser, IndexAgreesWithTheFullReading) {
     }
     const auto index = StoreIndex::parse(good);
     ASSERT_TRUE(index);
-    EXPECT_EQ(index->query(index->sectionsOf("K"), "A"), (RegValue{REG_DWORD, dword(0xABCD)}));  // the last of "[K]" and "[k]"
-    EXPECT_EQ(index->query(index->sectionsOf("k"), "ESC\"APED\\"), (RegValue{REG_SZ, text("q\"")}));
+    EXPECT_EQ(index->query(index->sectionsOf("K"), "A"), (RegValue{kRegDword, dword(0xABCD)}));  // the last of "[K]" and "[k]"
+    EXPECT_EQ(index->query(index->sectionsOf("k"), "ESC\"APED\\"), (RegValue{kRegString, text("q\"")}));
     EXPECT_TRUE(index->sectionsOf("Nowhere").empty());
 }
 
 TEST(StoreFileParser, SerialisedFileParsesBackEqual) {
     StoreFile file;
-    file.keys.push_back(StoreFileKey{"HKEY_CURRENT_USER\\X", {{"q\"\\", RegValue{REG_SZ, text("\\\"")}},
-                                                              {"e", RegValue{REG_BINARY, ""}},
-                                                              {"d", RegValue{REG_DWORD, std::string("\1", 1)}},
+    file.keys.push_back(StoreFileKey{"HKEY_CURRENT_USER\\X", {{"q\"\\", RegValue{kRegString, text("\\\"")}},
+                                                              {"e", RegValue{kRegBinary, ""}},
+                                                              {"d", RegValue{kRegDword, std::string("\1", 1)}},
                                                               {"big", RegValue{0xFFFFFFFF, "z"}}}});
     const auto parsed = parseStoreFile(serializeStoreFile(file));
     ASSERT_TRUE(parsed);

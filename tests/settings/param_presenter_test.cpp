@@ -116,13 +116,13 @@ TEST(FontDialogResultRule, FaceSizeStyleAlwaysCharsetAndColourOnlyWhenChosen) {
         bool bold;
     };
     const std::vector<Case> cases{
-        {"same face keeps its set", "Arial", 400, std::nullopt, std::nullopt, DEFAULT_CHARSET,
+        {"same face keeps its set", "Arial", 400, std::nullopt, std::nullopt, kDefaultCharset,
          clWindowText, false},
         {"another face takes its own", "Verdana", 400, std::nullopt, std::nullopt, 204,
          clWindowText, false},
         {"a chosen script wins", "Verdana", 401, std::uint8_t{0}, std::nullopt, 0, clWindowText,
          true},
-        {"a picked colour is taken", "Arial", 700, std::nullopt, clRed, DEFAULT_CHARSET, clRed,
+        {"a picked colour is taken", "Arial", 700, std::nullopt, clRed, kDefaultCharset, clRed,
          true},
     };
     for (const Case& c : cases) {

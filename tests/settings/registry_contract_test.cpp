@@ -68,13 +68,13 @@ TYPED_TEST(RegistryContract, WrittenValuesReadBackWithTheirTypes) {
     EXPECT_TRUE(reg.ReadBool("Start"));
     reg.CloseKey();
 
-    EXPECT_EQ(stored(*this->store, "DataFile"), (RegValue{REG_SZ, text("/home/анна/\"q\"\\Mnemora.ini")}));
-    EXPECT_EQ(stored(*this->store, "Click"), (RegValue{REG_DWORD, std::string(4, '\xFF')}));
-    EXPECT_EQ(stored(*this->store, "Start"), (RegValue{REG_DWORD, dword(1)}));
+    EXPECT_EQ(stored(*this->store, "DataFile"), (RegValue{kRegString, text("/home/анна/\"q\"\\Mnemora.ini")}));
+    EXPECT_EQ(stored(*this->store, "Click"), (RegValue{kRegDword, std::string(4, '\xFF')}));
+    EXPECT_EQ(stored(*this->store, "Start"), (RegValue{kRegDword, dword(1)}));
 }
 
 TYPED_TEST(RegistryContract, ValueNamesIgnoreCase) {
-    seed(*this->store, "DataFile", REG_SZ, text("a"));
+    seed(*this->store, "DataFile", kRegString, text("a"));
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\software\\VANTERO\\Mnemora\\1.01", false));
     EXPECT_TRUE(reg.ValueExists("datafile"));
@@ -82,9 +82,9 @@ TYPED_TEST(RegistryContract, ValueNamesIgnoreCase) {
 }
 
 TYPED_TEST(RegistryContract, ReadStringStopsAtFirstZeroAndKeepsExpandableTextUnexpanded) {
-    seed(*this->store, "A", REG_SZ, std::string("ab\0cd\0", 6));
-    seed(*this->store, "B", REG_EXPAND_SZ, text("%HOME%/x"));
-    seed(*this->store, "C", REG_SZ, "no zero");
+    seed(*this->store, "A", kRegString, std::string("ab\0cd\0", 6));
+    seed(*this->store, "B", kRegExpandString, text("%HOME%/x"));
+    seed(*this->store, "C", kRegString, "no zero");
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
     EXPECT_EQ(reg.ReadString("A"), "ab");
@@ -93,7 +93,7 @@ TYPED_TEST(RegistryContract, ReadStringStopsAtFirstZeroAndKeepsExpandableTextUne
 }
 
 TYPED_TEST(RegistryContract, ReadStringOfMissingOrEmptyDataIsEmptyWhateverTheType) {
-    seed(*this->store, "EmptyBinary", REG_BINARY, "");
+    seed(*this->store, "EmptyBinary", kRegBinary, "");
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
     EXPECT_EQ(reg.ReadString("Missing"), "");
@@ -102,16 +102,16 @@ TYPED_TEST(RegistryContract, ReadStringOfMissingOrEmptyDataIsEmptyWhateverTheTyp
 }
 
 TYPED_TEST(RegistryContract, ReadStringOfNumberIsInvalidType) {
-    seed(*this->store, "DataFile", REG_DWORD, dword(7));
+    seed(*this->store, "DataFile", kRegDword, dword(7));
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
     EXPECT_EQ(registryMessage([&] { reg.ReadString("DataFile"); }), "Invalid data type for 'DataFile'");
 }
 
 TYPED_TEST(RegistryContract, ReadIntegerChecksSizeBeforeType) {
-    seed(*this->store, "Short", REG_SZ, text("abc"));
-    seed(*this->store, "Long", REG_SZ, text("abcd"));
-    seed(*this->store, "Wide", REG_DWORD, std::string(8, '\1'));
+    seed(*this->store, "Short", kRegString, text("abc"));
+    seed(*this->store, "Long", kRegString, text("abcd"));
+    seed(*this->store, "Wide", kRegDword, std::string(8, '\1'));
     seed(*this->store, "Odd", 11, dword(1));
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
@@ -124,15 +124,15 @@ TYPED_TEST(RegistryContract, ReadIntegerChecksSizeBeforeType) {
 }
 
 TYPED_TEST(RegistryContract, ShortNumberReadsAsZeroExtended) {
-    seed(*this->store, "Two", REG_DWORD, std::string("\x34\x12", 2));
+    seed(*this->store, "Two", kRegDword, std::string("\x34\x12", 2));
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
     EXPECT_EQ(reg.ReadInteger("Two"), 0x1234);
 }
 
 TYPED_TEST(RegistryContract, ReadBoolIsAnyNonZeroNumber) {
-    seed(*this->store, "Two", REG_DWORD, dword(2));
-    seed(*this->store, "Zero", REG_DWORD, dword(0));
+    seed(*this->store, "Two", kRegDword, dword(2));
+    seed(*this->store, "Zero", kRegDword, dword(0));
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
     EXPECT_TRUE(reg.ReadBool("Two"));
@@ -145,7 +145,7 @@ TYPED_TEST(RegistryContract, WritingWithoutOpenKeyIsRefused) {
 }
 
 TYPED_TEST(RegistryContract, OverwriteReplacesTypeAndData) {
-    seed(*this->store, "Color", REG_SZ, text("red"));
+    seed(*this->store, "Color", kRegString, text("red"));
     TRegistry reg(*this->store);
     ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));
     reg.WriteInteger("Color", 0x00FF00);
@@ -153,7 +153,7 @@ TYPED_TEST(RegistryContract, OverwriteReplacesTypeAndData) {
 }
 
 TYPED_TEST(RegistryContract, UpdateWritesAllValuesOrNone) {
-    seed(*this->store, "A", REG_SZ, text("old"));
+    seed(*this->store, "A", kRegString, text("old"));
     {
         TRegistry reg(*this->store);
         ASSERT_TRUE(reg.OpenKey("\\Software\\Vantero\\Mnemora\\1.01", false));

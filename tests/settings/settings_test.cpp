@@ -1,11 +1,17 @@
 #include <gtest/gtest.h>
 
 #include "core/error.h"
+#include "platform/path_text.h"
 #include "settings/settings.h"
 #include "store_fixtures.h"
 
 namespace mnemora::test {
 namespace {
+
+// A default path as the system writes it: the folder, its separator, the name.
+std::string under(std::string_view dir, std::string_view name) {
+    return std::string(dir) + kPathSeparator + std::string(name);
+}
 
 std::string loadError(TParamValues& values, RegistryBackend& store, RecordingTarget& target) {
     try {
@@ -49,11 +55,11 @@ TYPED_TEST(SettingsRoundTrip, DefaultFontIsStoredAsHeightAndPointSize) {
     values.DataFile = "d";
     values.ReportDir = "r";
     SaveSettings(values, *this->store);
-    EXPECT_EQ(stored(*this->store, "Font_Height"), (RegValue{REG_DWORD, dword(static_cast<std::uint32_t>(-20))}));
-    EXPECT_EQ(stored(*this->store, "Font_Size"), (RegValue{REG_DWORD, dword(15)}));
-    EXPECT_EQ(stored(*this->store, "Font_Style"), (RegValue{REG_SZ, text("B")}));
-    EXPECT_EQ(stored(*this->store, "Font_Charset"), (RegValue{REG_DWORD, dword(1)}));
-    EXPECT_EQ(stored(*this->store, "Start"), (RegValue{REG_DWORD, dword(1)}));
+    EXPECT_EQ(stored(*this->store, "Font_Height"), (RegValue{kRegDword, dword(static_cast<std::uint32_t>(-20))}));
+    EXPECT_EQ(stored(*this->store, "Font_Size"), (RegValue{kRegDword, dword(15)}));
+    EXPECT_EQ(stored(*this->store, "Font_Style"), (RegValue{kRegString, text("B")}));
+    EXPECT_EQ(stored(*this->store, "Font_Charset"), (RegValue{kRegDword, dword(1)}));
+    EXPECT_EQ(stored(*this->store, "Start"), (RegValue{kRegDword, dword(1)}));
 }
 
 TYPED_TEST(SettingsRoundTrip, FirstStartCreatesEmptyKeyAndUsesDefaults) {
@@ -62,8 +68,8 @@ TYPED_TEST(SettingsRoundTrip, FirstStartCreatesEmptyKeyAndUsesDefaults) {
     LoadSettings(values, *this->store, FixedEnvironment("/home/anna"), target);
 
     TParamValues expected;
-    expected.DataFile = "/home/anna/Mnemora.ini";
-    expected.ReportDir = "/home/anna/Reports";
+    expected.DataFile = under("/home/anna", "Mnemora.ini");
+    expected.ReportDir = under("/home/anna", "Reports");
     EXPECT_EQ(values, expected);
     EXPECT_EQ(values.Font.Name, "MS Sans Serif");
     EXPECT_EQ(values.Font.Height, -20);
@@ -80,8 +86,8 @@ TYPED_TEST(SettingsRoundTrip, FirstStartCreatesEmptyKeyAndUsesDefaults) {
 class LoadSettingsTest : public ::testing::Test {
 protected:
     void put(std::string_view name, std::uint32_t type, std::string_view bytes) { store.put(kKeyPath, name, type, bytes); }
-    void putNumber(std::string_view name, std::int32_t n) { put(name, REG_DWORD, dword(static_cast<std::uint32_t>(n))); }
-    void putText(std::string_view name, std::string_view s) { put(name, REG_SZ, text(s)); }
+    void putNumber(std::string_view name, std::int32_t n) { put(name, kRegDword, dword(static_cast<std::uint32_t>(n))); }
+    void putText(std::string_view name, std::string_view s) { put(name, kRegString, text(s)); }
     void load() { LoadSettings(values, store, FixedEnvironment("/work"), target); }
 
     MemoryRegistryStore store;
@@ -140,7 +146,7 @@ TEST_F(LoadSettingsTest, StartTwoIsTrueAndSavedBackAsOne) {
     load();
     EXPECT_TRUE(values.Start);
     SaveSettings(values, store);
-    EXPECT_EQ(store.get(kKeyPath, "Start"), (RegValue{REG_DWORD, dword(1)}));
+    EXPECT_EQ(store.get(kKeyPath, "Start"), (RegValue{kRegDword, dword(1)}));
 }
 
 TEST_F(LoadSettingsTest, StyleLettersInAnyCaseAndOrder) {
@@ -154,18 +160,18 @@ TEST_F(LoadSettingsTest, StyleLettersInAnyCaseAndOrder) {
     load();
     EXPECT_EQ(values.Font.Style, (TFontStyles{.bold = true, .underline = true, .strikeout = true}));
     SaveSettings(values, store);
-    EXPECT_EQ(store.get(kKeyPath, "Font_Style"), (RegValue{REG_SZ, text("BUS")}));
+    EXPECT_EQ(store.get(kKeyPath, "Font_Style"), (RegValue{kRegString, text("BUS")}));
 }
 
 TEST_F(LoadSettingsTest, EmptyDataFileStaysEmpty) {
     putText("DataFile", "");
     load();
     EXPECT_EQ(values.DataFile, "");
-    EXPECT_EQ(values.ReportDir, "/work/Reports");
+    EXPECT_EQ(values.ReportDir, under("/work", "Reports"));
 }
 
 TEST_F(LoadSettingsTest, ExpandableDataFileIsReadUnexpanded) {
-    put("DataFile", REG_EXPAND_SZ, text("$HOME/Mnemora.ini"));
+    put("DataFile", kRegExpandString, text("$HOME/Mnemora.ini"));
     load();
     EXPECT_EQ(values.DataFile, "$HOME/Mnemora.ini");
 }
@@ -191,7 +197,7 @@ TEST_F(LoadSettingsTest, LongerTextAsColorFailsToGetData) {
     // Values before the bad one are applied, those after it are not.
     EXPECT_EQ(values.Font.Color, clRed);
     EXPECT_TRUE(values.Start);
-    EXPECT_EQ(values.DataFile, "/work/Mnemora.ini");
+    EXPECT_EQ(values.DataFile, under("/work", "Mnemora.ini"));
     EXPECT_EQ(target.applied, 0);
     EXPECT_EQ(store.openHandles(), 0);
 }
@@ -201,8 +207,8 @@ TEST_F(LoadSettingsTest, KeyThatCannotOpenGivesDefaultPathsOnly) {
     values.Font.Name = "Kept";
     values.Click = 1;
     load();
-    EXPECT_EQ(values.DataFile, "/work/Mnemora.ini");
-    EXPECT_EQ(values.ReportDir, "/work/Reports");
+    EXPECT_EQ(values.DataFile, under("/work", "Mnemora.ini"));
+    EXPECT_EQ(values.ReportDir, under("/work", "Reports"));
     EXPECT_EQ(values.Font.Name, "Kept");
     EXPECT_EQ(values.Click, 1);
     EXPECT_EQ(target.applied, 1);
@@ -211,8 +217,8 @@ TEST_F(LoadSettingsTest, KeyThatCannotOpenGivesDefaultPathsOnly) {
 
 TEST(DefaultPaths, RootDirectoryGivesDoubledSeparator) {
     const FixedEnvironment root("/");
-    EXPECT_EQ(DefaultDataFile(root), "//Mnemora.ini");
-    EXPECT_EQ(DefaultReportDir(root), "//Reports");
+    EXPECT_EQ(DefaultDataFile(root), under("/", "Mnemora.ini"));
+    EXPECT_EQ(DefaultReportDir(root), under("/", "Reports"));
 }
 
 TEST(DefaultPaths, SetDefaultPathsLeavesAppearanceAlone) {
@@ -220,20 +226,20 @@ TEST(DefaultPaths, SetDefaultPathsLeavesAppearanceAlone) {
     values.Click = 1;
     values.Start = false;
     SetDefaultPaths(values, FixedEnvironment("/srv/m"));
-    EXPECT_EQ(values.DataFile, "/srv/m/Mnemora.ini");
-    EXPECT_EQ(values.ReportDir, "/srv/m/Reports");
+    EXPECT_EQ(values.DataFile, under("/srv/m", "Mnemora.ini"));
+    EXPECT_EQ(values.ReportDir, under("/srv/m", "Reports"));
     EXPECT_EQ(values.Click, 1);
     EXPECT_FALSE(values.Start);
 }
 
 TEST(DefaultPaths, ProcessEnvironmentUsesWorkingDirectory) {
     const ProcessEnvironment env(96);
-    EXPECT_EQ(DefaultDataFile(env), std::filesystem::current_path().string() + "/Mnemora.ini");
+    EXPECT_EQ(DefaultDataFile(env), under(pathToUtf8(std::filesystem::current_path()), "Mnemora.ini"));
 }
 
 TEST(SaveSettings, RefusedWriteLeavesTheStoreAsItWasAndNamesTheValue) {
     MemoryRegistryStore store;
-    store.put(kKeyPath, "DataFile", REG_SZ, text("old"));
+    store.put(kKeyPath, "DataFile", kRegString, text("old"));
     store.refuseValue("Font_Name");
     TParamValues values;
     values.DataFile = "d";
@@ -245,7 +251,7 @@ TEST(SaveSettings, RefusedWriteLeavesTheStoreAsItWasAndNamesTheValue) {
         EXPECT_STREQ(e.what(), "Failed to set data for 'Font_Name'");
     }
     EXPECT_EQ(store.valueNames(kKeyPath), std::vector<std::string>{"DataFile"});
-    EXPECT_EQ(store.get(kKeyPath, "DataFile"), (RegValue{REG_SZ, text("old")}));
+    EXPECT_EQ(store.get(kKeyPath, "DataFile"), (RegValue{kRegString, text("old")}));
     EXPECT_EQ(store.openHandles(), 0);
 }
 

@@ -6,6 +6,11 @@
 #include <string>
 #include <string_view>
 
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/registry_store.h"
+#endif
 #include "settings/file_store.h"
 #include "settings/memory_store.h"
 #include "settings/settings.h"
@@ -71,6 +76,40 @@ protected:
     std::unique_ptr<RegistryBackend> store;
 };
 
+#ifdef _WIN32
+// The real registry, under a scratch key of HKEY_CURRENT_USER that is never
+// the user's own and is removed with everything in it when the test ends.
+class ScratchRegistryStore : public WindowsRegistryStore {
+public:
+    explicit ScratchRegistryStore(const std::string& root) : WindowsRegistryStore(root), root_(root) {
+        removeKeyTree(root_);  // what a crashed run may have left
+    }
+    ~ScratchRegistryStore() override {
+        removeKeyTree(root_);
+        // The folders above it go too once no other test run uses them (a key
+        // with subkeys is not deleted).
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantero\\MnemoraTests");
+        ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Vantero");
+    }
+    ScratchRegistryStore(const ScratchRegistryStore&) = delete;
+    ScratchRegistryStore& operator=(const ScratchRegistryStore&) = delete;
+
+private:
+    std::string root_;
+};
+
+struct RegistryStoreMaker {
+    std::unique_ptr<RegistryBackend> make(const TempDir&) {
+        static int made = 0;
+        return std::make_unique<ScratchRegistryStore>("Software\\Vantero\\MnemoraTests\\" +
+                                                      std::to_string(::GetCurrentProcessId()) + "-" +
+                                                      std::to_string(++made));
+    }
+};
+
+using Stores = ::testing::Types<MemoryStoreMaker, FileStoreMaker, RegistryStoreMaker>;
+#else
 using Stores = ::testing::Types<MemoryStoreMaker, FileStoreMaker>;
+#endif
 
 }  // namespace mnemora::test

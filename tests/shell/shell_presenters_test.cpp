@@ -152,7 +152,7 @@ class LoggingTrayShell : public TrayShell {
   public:
     explicit LoggingTrayShell(Log& log) : log_(log) {}
     bool notifyIcon(std::uint32_t message, const IconData& data) override {
-        log_.push_back((message == NIM_ADD ? "tray add " : "tray remove ") + iconTipText(data));
+        log_.push_back((message == kNotifyIconAdd ? "tray add " : "tray remove ") + iconTipText(data));
         return true;
     }
     ScreenPoint cursorPos() const override { return {}; }
@@ -281,9 +281,9 @@ TEST_F(StartUpTest, PresentersReachEachOtherThroughTheController) {
     front.log.clear();
     main.windowMinimized();
     EXPECT_TRUE(app.application().minimized());
-    app.tray().WMTrayNotify(WM_LBUTTONUP);
+    app.tray().WMTrayNotify(kLeftButtonUp);
     EXPECT_TRUE(app.application().minimized());
-    app.tray().WMTrayNotify(WM_LBUTTONDBLCLK);
+    app.tray().WMTrayNotify(kLeftButtonDoubleClick);
     EXPECT_FALSE(app.application().minimized());
     EXPECT_EQ(front.log, (Log{"hide main", "show main"}));
 

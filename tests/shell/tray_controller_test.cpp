@@ -22,8 +22,8 @@ public:
 
     bool notifyIcon(std::uint32_t message, const IconData& data) override {
         notifications.emplace_back(message, data);
-        calls.push_back(message == NIM_ADD ? "add" : "delete");
-        return message == NIM_ADD ? acceptAdd : acceptDelete;
+        calls.push_back(message == kNotifyIconAdd ? "add" : "delete");
+        return message == kNotifyIconAdd ? acceptAdd : acceptDelete;
     }
     ScreenPoint cursorPos() const override { return cursor; }
     void setForegroundApplicationWindow() override { calls.push_back("foreground app"); }
@@ -31,7 +31,7 @@ public:
     void hideApplicationWindow() override { calls.push_back("hide taskbar"); }
     std::uint32_t mainWindowHandle() override { return 0xCAFE01; }
     std::uint32_t applicationIconHandle() const override { return appIcon; }
-    std::uint32_t loadStandardIcon(std::uint32_t id) const override { return id == IDI_APPLICATION ? 0x7F00 : 0; }
+    std::uint32_t loadStandardIcon(std::uint32_t id) const override { return id == kApplicationIconId ? 0x7F00 : 0; }
     std::string mainWindowCaption() const override { return caption; }
     void processMessages() override {
         calls.push_back("process");
@@ -125,8 +125,8 @@ TEST(TrayIcon, NothingHappensBeforeTheTrayIsEnabled) {
     int restores = 0;
     TrayController tray(shell, [] { return 0; }, [&] { ++restores; });
     tray.ApplicationEvents1Minimize(MinimizeCause::StartUp);
-    tray.WMTrayNotify(WM_LBUTTONUP);
-    tray.WMTrayNotify(WM_RBUTTONDOWN);
+    tray.WMTrayNotify(kLeftButtonUp);
+    tray.WMTrayNotify(kRightButtonDown);
     tray.ApplicationEvents1Restore();
     tray.FormClose();
     EXPECT_TRUE(shell.calls.empty());
@@ -160,7 +160,7 @@ TEST(TrayIcon, CloseRemovesTheIconWithTheRecordItWasAddedWith) {
     t.tray.ApplicationEvents1Minimize(MinimizeCause::StartUp);
     t.tray.FormClose();
     ASSERT_EQ(t.shell.notifications.size(), 2u);
-    EXPECT_EQ(t.shell.notifications[1].first, NIM_DELETE);
+    EXPECT_EQ(t.shell.notifications[1].first, kNotifyIconDelete);
     EXPECT_EQ(t.shell.notifications[1].second, t.shell.notifications[0].second);
     EXPECT_FALSE(t.tray.trayIconShown());
     t.tray.FormClose();  // already gone: nothing more is sent
@@ -193,42 +193,42 @@ TEST(TrayIcon, RefusedRemovalKeepsTheIconCounted) {
 TEST(TrayClicks, SingleClickModeRestoresOnLeftRelease) {
     Tray t;
     t.clickMode = 0;
-    t.tray.WMTrayNotify(WM_LBUTTONDBLCLK);
+    t.tray.WMTrayNotify(kLeftButtonDoubleClick);
     EXPECT_EQ(t.restores, 0);
-    t.tray.WMTrayNotify(WM_LBUTTONUP);
+    t.tray.WMTrayNotify(kLeftButtonUp);
     EXPECT_EQ(t.restores, 1);
 }
 
 TEST(TrayClicks, DoubleClickModeIgnoresSingleClicks) {
     Tray t;
     t.clickMode = 1;
-    t.tray.WMTrayNotify(WM_LBUTTONUP);
+    t.tray.WMTrayNotify(kLeftButtonUp);
     EXPECT_EQ(t.restores, 0);
-    t.tray.WMTrayNotify(WM_LBUTTONDBLCLK);
+    t.tray.WMTrayNotify(kLeftButtonDoubleClick);
     EXPECT_EQ(t.restores, 1);
 }
 
 TEST(TrayClicks, ModeMinusOneRestoresOnNoLeftClick) {
     Tray t;
     t.clickMode = -1;
-    t.tray.WMTrayNotify(WM_LBUTTONUP);
-    t.tray.WMTrayNotify(WM_LBUTTONDBLCLK);
+    t.tray.WMTrayNotify(kLeftButtonUp);
+    t.tray.WMTrayNotify(kLeftButtonDoubleClick);
     EXPECT_EQ(t.restores, 0);
 }
 
 TEST(TrayClicks, ClickModeIsReadAtTheMomentOfTheMessage) {
     Tray t;
     t.clickMode = 1;
-    t.tray.WMTrayNotify(WM_LBUTTONUP);
+    t.tray.WMTrayNotify(kLeftButtonUp);
     t.clickMode = 0;
-    t.tray.WMTrayNotify(WM_LBUTTONUP);
+    t.tray.WMTrayNotify(kLeftButtonUp);
     EXPECT_EQ(t.restores, 1);
 }
 
 TEST(TrayClicks, RightPressOpensTheMenuWhereTheCursorWasBeforeWaitingMessages) {
     Tray t;
     t.shell.duringProcessMessages = [&] { t.shell.cursor = {5, 5}; };
-    t.tray.WMTrayNotify(WM_RBUTTONDOWN);
+    t.tray.WMTrayNotify(kRightButtonDown);
     EXPECT_EQ(t.shell.calls, (std::vector<std::string>{"foreground app", "process", "popup 300,700"}));
 }
 
@@ -266,7 +266,7 @@ TEST(Application, DoubleClickInSingleClickModeRestoresOnceOnItsFirstRelease) {
     app.OnRestore = [&] { tray.ApplicationEvents1Restore(); };
     app.Minimize();
     shell.calls.clear();
-    for (std::uint32_t m : {WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP}) {
+    for (std::uint32_t m : {kLeftButtonUp, kLeftButtonDoubleClick, kLeftButtonUp}) {
         tray.WMTrayNotify(m);
     }
     EXPECT_EQ(shell.calls, (std::vector<std::string>{"show main", "foreground main"}));
@@ -275,14 +275,14 @@ TEST(Application, DoubleClickInSingleClickModeRestoresOnceOnItsFirstRelease) {
 TEST(StatusNotifierActivations, TheSecondWithinTheIntervalIsADoubleClickThenTheyStartAfresh) {
     ActivationClicks clicks;
     using V = std::vector<std::uint32_t>;
-    EXPECT_EQ(clicks.activate(1000, 400), V{WM_LBUTTONUP});
-    EXPECT_EQ(clicks.activate(1400, 400), (V{WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
+    EXPECT_EQ(clicks.activate(1000, 400), V{kLeftButtonUp});
+    EXPECT_EQ(clicks.activate(1400, 400), (V{kLeftButtonDoubleClick, kLeftButtonUp}));
     // A third quick one is a new first click, not a second double click.
-    EXPECT_EQ(clicks.activate(1500, 400), V{WM_LBUTTONUP});
-    EXPECT_EQ(clicks.activate(1901, 400), V{WM_LBUTTONUP});  // too late to pair
-    EXPECT_EQ(clicks.activate(2000, 400), (V{WM_LBUTTONDBLCLK, WM_LBUTTONUP}));
-    EXPECT_EQ(clicks.activate(3000, 400), V{WM_LBUTTONUP});
-    EXPECT_EQ(clicks.activate(2900, 400), V{WM_LBUTTONUP});  // a clock that went back pairs nothing
+    EXPECT_EQ(clicks.activate(1500, 400), V{kLeftButtonUp});
+    EXPECT_EQ(clicks.activate(1901, 400), V{kLeftButtonUp});  // too late to pair
+    EXPECT_EQ(clicks.activate(2000, 400), (V{kLeftButtonDoubleClick, kLeftButtonUp}));
+    EXPECT_EQ(clicks.activate(3000, 400), V{kLeftButtonUp});
+    EXPECT_EQ(clicks.activate(2900, 400), V{kLeftButtonUp});  // a clock that went back pairs nothing
 }
 
 // What each click mode makes of activations, through the tray logic.

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <chrono>
+#ifdef _WIN32
+#include <process.h>
+#endif
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,11 +18,29 @@ namespace mnemora::test {
 class TempDir {
 public:
     TempDir() {
+#ifdef _WIN32
+        // No mkdtemp: a name made unique by a counter and the clock, made with create_directory.
+        static unsigned counter = 0;
+        const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto candidate = std::filesystem::temp_directory_path() /
+                                   ("mnemora-test-" + std::to_string(::_getpid()) + "-" + std::to_string(now) + "-" +
+                                    std::to_string(++counter));
+            std::error_code ec;
+            if (std::filesystem::create_directory(candidate, ec)) {
+                path_ = candidate;
+            }
+        }
+        if (path_.empty()) {
+            std::abort();
+        }
+#else
         std::string tmpl = (std::filesystem::temp_directory_path() / "mnemora-test-XXXXXX").string();
         if (::mkdtemp(tmpl.data()) == nullptr) {
             std::abort();
         }
         path_ = tmpl;
+#endif
     }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
@@ -57,6 +79,7 @@ inline std::string readBytes(const std::filesystem::path& p) {
 
 }  // namespace mnemora::test
 
+#ifndef _WIN32
 #include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -80,3 +103,4 @@ inline int runUnprivileged(const std::function<int()>& body) {
 }
 
 }  // namespace mnemora::test
+#endif

@@ -1,4 +1,4 @@
-#include "core/safe_save.h"
+#include "platform/safe_save.h"
 
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -14,7 +14,7 @@
 
 #include "as_users.h"
 #include "core/error.h"
-#include "core/file_read.h"
+#include "platform/files.h"
 #include "temp_dir.h"
 
 namespace mnemora {
@@ -43,8 +43,8 @@ TEST(SafeSave, ShortWriteKeepsTheOldBytesAndSaysStreamWriteError) {
     const auto target = dir / "chart.ton";
     writeBytes(target, "old\r\nbytes\r\n");
     SafeSaveOptions opts;
-    opts.write = [](int fd, const void* d, std::size_t n) {
-        return ::write(fd, d, n > 3 ? 3 : n) > 0 ? ssize_t{0} : ssize_t{-1};
+    opts.write = [](NativeFile fd, const void* d, std::size_t n) {
+        return writeSome(fd, d, n > 3 ? 3 : n) > 0 ? std::ptrdiff_t{0} : std::ptrdiff_t{-1};
     };
     try {
         safeWriteFile(target, "much longer new contents", opts);
@@ -243,7 +243,7 @@ TEST(SafeSave, TemporariesOfDeadSavesAreRemovedAndNothingElse) {
         // A save still at work: its process lives (our parent), or it holds the lock.
         writeBytes(dir / temp("chart.ton", std::to_string(::getppid()), "Live00"), "busy");
         writeBytes(dir / temp("chart.ton", dead, "Locked"), "busy");
-        const UniqueFd held(::open((dir / temp("chart.ton", dead, "Locked")).c_str(), O_RDONLY | O_CLOEXEC));
+        const FileHandle held(::open((dir / temp("chart.ton", dead, "Locked")).c_str(), O_RDONLY | O_CLOEXEC));
         ::flock(held.get(), LOCK_EX);
         // Look-alikes that are not ours, or not temporaries of this file.
         const std::vector<std::string> kept = {temp("other.ton", dead, "Ab12Cd"),

@@ -1,4 +1,4 @@
-#include "core/safe_save.h"
+#include "platform/safe_save.h"
 
 #include <cerrno>
 #include <climits>
@@ -12,52 +12,16 @@
 #include <unistd.h>
 
 #include "core/error.h"
-#include "core/file_read.h"
+#include "platform/files.h"
+#include "platform/path_text.h"
 
 namespace mnemora {
 namespace {
 
 // As many links as the kernel itself follows before it gives up with ELOOP.
 constexpr int kMaxLinks = 40;
-constexpr std::string_view kTempSuffix = ".mnemora-tmp";
-// Room for the rest of a temporary name within the 255 bytes a name may take.
-constexpr std::size_t kTargetNameInTemp = 200;
-
-std::string_view targetPart(std::string_view targetName) { return targetName.substr(0, kTargetNameInTemp); }
-
-bool isTempLetter(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
-}
-
-// The process id a temporary name carries; 0 when it is no name of ours.
-pid_t tempOwner(std::string_view name, std::string_view targetName) {
-    const std::string_view part = targetPart(targetName);
-    if (name.size() < part.size() + 2 + 8 + kTempSuffix.size() || name[0] != '.' || name.substr(1, part.size()) != part ||
-        name[1 + part.size()] != '.' || !name.ends_with(kTempSuffix)) {
-        return 0;
-    }
-    // What is left: "<pid>-XXXXXX".
-    const std::string_view middle = name.substr(part.size() + 2, name.size() - part.size() - 2 - kTempSuffix.size());
-    if (middle.size() < 8 || middle.size() > 7 + 10 || middle[middle.size() - 7] != '-') {
-        return 0;
-    }
-    for (const char c : middle.substr(middle.size() - 6)) {
-        if (!isTempLetter(c)) {
-            return 0;
-        }
-    }
-    long long pid = 0;
-    for (const char c : middle.substr(0, middle.size() - 7)) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        pid = pid * 10 + (c - '0');
-    }
-    if (middle[0] == '0' || pid > INT_MAX) {
-        return 0;
-    }
-    return static_cast<pid_t>(pid);
-}
+using detail::kTempSuffix;
+using detail::targetPart;
 
 // Removes the temporary files of earlier saves of `targetName` whose process
 // died before it could rename them. A save still at work keeps its file: its
@@ -70,14 +34,14 @@ void removeStaleTemporaries(const std::filesystem::path& dir, std::string_view t
     const int dirFd = ::dirfd(listing);
     while (const dirent* entry = ::readdir(listing)) {
         const std::string_view name = entry->d_name;
-        const pid_t owner = tempOwner(name, targetName);
-        if (owner == 0) {
+        const long long owner = detail::tempOwner(name, targetName);
+        if (owner == 0 || owner > INT_MAX) {
             continue;
         }
-        if (owner != ::getpid() && (::kill(owner, 0) == 0 || errno != ESRCH)) {
+        if (owner != ::getpid() && (::kill(static_cast<pid_t>(owner), 0) == 0 || errno != ESRCH)) {
             continue;
         }
-        UniqueFd fd(::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        FileHandle fd(::openat(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         struct stat st {};
         if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != ::geteuid()) {
             continue;
@@ -92,10 +56,6 @@ void removeStaleTemporaries(const std::filesystem::path& dir, std::string_view t
 }
 
 }  // namespace
-
-bool isSaveTemporaryName(std::string_view name, std::string_view targetName) {
-    return tempOwner(name, targetName) != 0;
-}
 
 std::optional<std::filesystem::path> resolveLinkChain(const std::filesystem::path& path) {
     std::filesystem::path current = path;
@@ -122,7 +82,7 @@ std::optional<std::filesystem::path> resolveLinkChain(const std::filesystem::pat
 
 void safeWriteFile(const std::filesystem::path& requested, std::string_view bytes,
                    const SafeSaveOptions& options) {
-    const std::string cannotCreate = "Cannot create file " + requested.string();
+    const std::string cannotCreate = "Cannot create file " + pathToUtf8(requested);
     const std::optional<std::filesystem::path> resolved = resolveLinkChain(requested);
     if (!resolved) {
         throw FileError(cannotCreate);
@@ -149,7 +109,7 @@ void safeWriteFile(const std::filesystem::path& requested, std::string_view byte
     std::string tmpl = (dir / ("." + std::string(targetPart(targetName)) + "." + std::to_string(::getpid()) +
                                "-XXXXXX" + std::string(kTempSuffix)))
                            .string();
-    UniqueFd fd(::mkostemps(tmpl.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC));
+    FileHandle fd(::mkostemps(tmpl.data(), static_cast<int>(kTempSuffix.size()), O_CLOEXEC));
     if (!fd) {
         throw FileError(cannotCreate);
     }
@@ -171,15 +131,10 @@ void safeWriteFile(const std::filesystem::path& requested, std::string_view byte
         ::fchmod(fd.get(), 0666 & ~mask);
     }
 
-    const auto writeFn = options.write ? options.write : [](int f, const void* d, std::size_t n) {
-        return ::write(f, d, n);
-    };
+    const auto writeFn = options.write ? options.write : writeSome;
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = writeFn(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
+        const std::ptrdiff_t n = writeFn(fd.get(), bytes.data() + done, bytes.size() - done);
         if (n <= 0) {
             fail("Stream write error");
         }
@@ -194,7 +149,7 @@ void safeWriteFile(const std::filesystem::path& requested, std::string_view byte
         fail(cannotCreate);
     }
     // Make the rename itself durable.
-    const UniqueFd dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileHandle dirFd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd) {
         ::fsync(dirFd.get());
     }

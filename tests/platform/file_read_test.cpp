@@ -1,4 +1,4 @@
-#include "core/file_read.h"
+#include "platform/files.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
