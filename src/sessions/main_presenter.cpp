@@ -61,7 +61,12 @@ void MainPresenter::Edit_OClick() {
 
 void MainPresenter::sessionItemChosen(std::size_t entry) {
     // The list begins after the menu has closed, as a posted command does.
+    if (startPending_) {
+        return;
+    }
+    startPending_ = true;
     view_.defer([this, entry] {
+        startPending_ = false;
         guarded([this, entry] { engine_->ClickSession(sessionItemData(entry)); });
     });
 }

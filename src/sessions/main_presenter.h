@@ -110,6 +110,10 @@ class MainPresenter : public SessionView, public AppearanceTarget {
     MainWindowView& view_;
     TMyHLPObject& help_;
     std::unique_ptr<SessionEngine> engine_;
+    // A list chosen and not yet begun: further choices until it begins are
+    // dropped, so a burst of choices (from a panel's exported menu, say)
+    // cannot queue one start, and one box, per choice.
+    bool startPending_ = false;
 };
 
 }  // namespace mnemora

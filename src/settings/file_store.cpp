@@ -19,6 +19,18 @@ namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
 
+// The next line of the store's text, without its CR LF or LF; the text is
+// left after it.
+std::string_view takeLine(std::string_view& text) {
+    const std::size_t nl = text.find('\n');
+    std::string_view line = text.substr(0, nl);
+    text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
+    if (line.ends_with('\r')) {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -356,12 +368,7 @@ std::optional<StoreFile> parseStoreFile(std::string_view text) {
     std::optional<std::size_t> current;
     bool first = true;
     while (!text.empty() || first) {
-        const std::size_t nl = text.find('\n');
-        std::string_view line = text.substr(0, nl);
-        text = nl == std::string_view::npos ? std::string_view() : text.substr(nl + 1);
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = takeLine(text);
         if (first) {
             if (line != kHeader) {
                 return std::nullopt;
@@ -485,12 +492,7 @@ std::optional<StoreIndex> StoreIndex::parse(std::string text) {
     index.hashes_.reserve(rest.size() / 24);
     bool first = true;
     while (!rest.empty() || first) {
-        const std::size_t nl = rest.find('\n');
-        std::string_view line = rest.substr(0, nl);
-        rest = nl == std::string_view::npos ? std::string_view() : rest.substr(nl + 1);
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
+        const std::string_view line = takeLine(rest);
         if (first) {
             if (line != kHeader) {
                 return std::nullopt;

@@ -127,6 +127,8 @@ TEST_F(MainPresenterTest, EachActionAsksForItsTopicOrHandsOverToTheShell) {
 
 TEST_F(MainPresenterTest, ChosenListBeginsOnlyOnceTheMenuHasClosed) {
     presenter.sessionItemChosen(sessionEntryForList(5));
+    presenter.sessionItemChosen(sessionEntryForList(7));  // a second choice before the first began
+    EXPECT_EQ(view.deferred.size(), 1u);
     EXPECT_FALSE(presenter.engine().isRunning());
     EXPECT_FALSE(view.shown);
     view.runDeferred();
