@@ -32,9 +32,15 @@ QLabel* makeLabel(const char* name, std::string_view caption, QWidget* parent, Q
 
 }  // namespace
 
-TFormAbout::TFormAbout(QWidget* parent) : TFormAbout(ownPresenter_, parent) {}
+// The window's own presenter is a member, so it is taken once the object is
+// built, never named in a delegating constructor's arguments.
+TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) { build(); }
 
 TFormAbout::TFormAbout(AboutPresenter& presenter, QWidget* parent) : QDialog(parent), presenter_(&presenter) {
+    build();
+}
+
+void TFormAbout::build() {
     presenter_->attach(*this);
     setObjectName("FormAbout");
     setWindowTitle(qs(kAboutCaption));

@@ -48,6 +48,8 @@ private:
     void fitAddressLines();
     [[nodiscard]] QLabel* linkLabel(AboutLink link) const { return link == AboutLink::Label4 ? Label4 : Label6; }
 
+    void build();
+
     AboutPresenter ownPresenter_;
     AboutPresenter* presenter_ = &ownPresenter_;
 
