@@ -1,16 +1,16 @@
-# Qt code lives only in files named *_window.* or *_qt.*, code over the help
-# file library (libmspack) only in files named *_chm.*; everything else in a
-# subsystem folder is core logic that links the standard library alone.
+# A subsystem's logic and presenters live in src/<subsystem> and link the
+# standard library alone; its Qt front end lives in src/qt/<subsystem>; code
+# over the help file library (libmspack) only in files named *_chm.*.
 function(mnemora_split_sources dir core_out ui_out chm_out)
   file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
+  get_filename_component(sub "${dir}" NAME)
+  get_filename_component(src "${dir}" DIRECTORY)
+  file(GLOB ui CONFIGURE_DEPENDS "${src}/qt/${sub}/*.cpp")
   set(core "")
-  set(ui "")
   set(chm "")
   foreach(f IN LISTS all)
     get_filename_component(name "${f}" NAME_WE)
-    if(name MATCHES "_window$" OR name MATCHES "_qt$")
-      list(APPEND ui "${f}")
-    elseif(name MATCHES "_chm$")
+    if(name MATCHES "_chm$")
       list(APPEND chm "${f}")
     else()
       list(APPEND core "${f}")

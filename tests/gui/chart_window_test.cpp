@@ -1,4 +1,4 @@
-#include "chart/chart_window.h"
+#include "qt/chart/chart_window.h"
 
 #include <gtest/gtest.h>
 
@@ -15,8 +15,8 @@
 #include <functional>
 
 #include "gui_support.h"
-#include "sessions/main_window.h"
-#include "shell/startup_qt.h"
+#include "qt/sessions/main_window.h"
+#include "qt/shell/startup_qt.h"
 #include "temp_dir.h"
 
 namespace mnemora {

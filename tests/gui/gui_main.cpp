@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "common/message_boxes_qt.h"
+#include "qt/common/message_boxes_qt.h"
 
 // The application object must outlive every window and die before Qt's own
 // globals, so it lives on main's stack rather than in a static.

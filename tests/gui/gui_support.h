@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "common/help_hook.h"
-#include "common/message_boxes_qt.h"
+#include "qt/common/message_boxes_qt.h"
 #include "recording_boxes.h"
 
 namespace mnemora::test {

@@ -2,7 +2,7 @@
 // crashes, hangs or cannot start never takes Mnemora with it. Stand-in
 // viewers (small shell scripts) play each misbehaviour; the real viewer
 // shows that the conversation works end to end.
-#include "common/help_client_qt.h"
+#include "qt/common/help_client_qt.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,7 +14,7 @@
 #include <chrono>
 
 #include "gui_support.h"
-#include "help/help_viewer_qt.h"
+#include "qt/help/help_viewer_qt.h"
 #include "help_project.h"
 #include "temp_dir.h"
 

@@ -1,4 +1,4 @@
-#include "sessions/main_window.h"
+#include "qt/sessions/main_window.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "common/help_qt.h"
+#include "qt/common/help_qt.h"
 #include "gui_support.h"
 #include "sessions/band_splitter.h"
 #include "temp_dir.h"

@@ -1,4 +1,4 @@
-#include "common/message_boxes_qt.h"
+#include "qt/common/message_boxes_qt.h"
 
 #include <gtest/gtest.h>
 

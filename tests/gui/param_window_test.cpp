@@ -1,4 +1,4 @@
-#include "settings/param_window.h"
+#include "qt/settings/param_window.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +12,9 @@
 #include <QTest>
 #include <QTimer>
 
-#include "common/help_qt.h"
+#include "qt/common/help_qt.h"
 #include "gui_support.h"
-#include "sessions/main_window.h"
+#include "qt/sessions/main_window.h"
 #include "settings/memory_store.h"
 #include "settings_fakes.h"
 

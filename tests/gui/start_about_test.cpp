@@ -6,12 +6,12 @@
 #include <QTest>
 #include <QTimer>
 
-#include "common/help_qt.h"
+#include "qt/common/help_qt.h"
 #include "gui_support.h"
 #include "settings/memory_store.h"
 #include "settings/settings.h"
-#include "shell/about_window.h"
-#include "shell/start_window.h"
+#include "qt/shell/about_window.h"
+#include "qt/shell/start_window.h"
 #include "settings_fakes.h"
 
 namespace mnemora {

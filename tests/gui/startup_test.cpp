@@ -1,4 +1,4 @@
-#include "shell/startup_qt.h"
+#include "qt/shell/startup_qt.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <QSystemTrayIcon>
 
 #include "gui_support.h"
-#include "sessions/main_window.h"
+#include "qt/sessions/main_window.h"
 #include "sessions/tray_catalogue.h"
-#include "shell/start_window.h"
-#include "shell/tray_qt.h"
+#include "qt/shell/start_window.h"
+#include "qt/shell/tray_qt.h"
 #include "temp_dir.h"
 
 namespace mnemora {

@@ -1,4 +1,4 @@
-#include "shell/tray_qt.h"
+#include "qt/shell/tray_qt.h"
 
 #include <gtest/gtest.h>
 
@@ -13,10 +13,10 @@
 #include <QWindow>
 
 #include "gui_support.h"
-#include "sessions/main_window.h"
-#include "shell/dbus_menu_qt.h"
-#include "shell/startup_qt.h"
-#include "shell/status_notifier_qt.h"
+#include "qt/sessions/main_window.h"
+#include "qt/shell/dbus_menu_qt.h"
+#include "qt/shell/startup_qt.h"
+#include "qt/shell/status_notifier_qt.h"
 #include "temp_dir.h"
 
 namespace mnemora {

@@ -1,4 +1,4 @@
-#include "shell/status_notifier_qt.h"
+#include "qt/shell/status_notifier_qt.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "core/app_title.h"
-#include "shell/dbus_menu_qt.h"
+#include "qt/shell/dbus_menu_qt.h"
 
 namespace mnemora {
 

@@ -1,4 +1,4 @@
-#include "sessions/main_window.h"
+#include "qt/sessions/main_window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,8 +11,8 @@
 #include <QWindow>
 #include <vector>
 
-#include "common/look_qt.h"
-#include "common/message_boxes_qt.h"
+#include "qt/common/look_qt.h"
+#include "qt/common/message_boxes_qt.h"
 #include "core/caption.h"
 #include "core/cp1251.h"
 #include "sessions/band_splitter.h"

@@ -1,4 +1,4 @@
-#include "common/look_qt.h"
+#include "qt/common/look_qt.h"
 
 namespace mnemora {
 

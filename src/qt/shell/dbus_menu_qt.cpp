@@ -1,4 +1,4 @@
-#include "shell/dbus_menu_qt.h"
+#include "qt/shell/dbus_menu_qt.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "settings/param_window.h"
+#include "qt/settings/param_window.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -26,8 +26,8 @@
 #include <QVBoxLayout>
 #include <array>
 
-#include "common/message_boxes_qt.h"
-#include "sessions/main_window.h"
+#include "qt/common/message_boxes_qt.h"
+#include "qt/sessions/main_window.h"
 
 namespace mnemora {
 

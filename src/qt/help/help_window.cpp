@@ -1,4 +1,4 @@
-#include "help/help_window.h"
+#include "qt/help/help_window.h"
 
 #include <QAction>
 #include <QBuffer>

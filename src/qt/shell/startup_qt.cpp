@@ -1,4 +1,4 @@
-#include "shell/startup_qt.h"
+#include "qt/shell/startup_qt.h"
 
 #include <cmath>
 
@@ -10,16 +10,16 @@
 #include <QMenu>
 #include <QScreen>
 
-#include "chart/chart_window.h"
-#include "common/help_client_qt.h"
-#include "common/help_qt.h"
-#include "common/message_boxes_qt.h"
+#include "qt/chart/chart_window.h"
+#include "qt/common/help_client_qt.h"
+#include "qt/common/help_qt.h"
+#include "qt/common/message_boxes_qt.h"
 #include "core/error.h"
-#include "sessions/main_window.h"
-#include "settings/param_window.h"
-#include "shell/about_window.h"
-#include "shell/start_window.h"
-#include "shell/tray_qt.h"
+#include "qt/sessions/main_window.h"
+#include "qt/settings/param_window.h"
+#include "qt/shell/about_window.h"
+#include "qt/shell/start_window.h"
+#include "qt/shell/tray_qt.h"
 
 namespace mnemora {
 

@@ -1,4 +1,4 @@
-#include "help/help_viewer_qt.h"
+#include "qt/help/help_viewer_qt.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -14,7 +14,7 @@
 
 #include "core/error.h"
 #include "help/help_watchdog.h"
-#include "help/help_window.h"
+#include "qt/help/help_window.h"
 
 namespace mnemora {
 

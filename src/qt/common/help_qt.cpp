@@ -1,4 +1,4 @@
-#include "common/help_qt.h"
+#include "qt/common/help_qt.h"
 
 #include <QAction>
 #include <QApplication>
@@ -7,7 +7,7 @@
 #include <QWidget>
 #include <vector>
 
-#include "common/message_boxes_qt.h"
+#include "qt/common/message_boxes_qt.h"
 #include "sessions/tray_catalogue.h"
 
 namespace mnemora {

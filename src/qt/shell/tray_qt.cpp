@@ -1,4 +1,4 @@
-#include "shell/tray_qt.h"
+#include "qt/shell/tray_qt.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -8,10 +8,10 @@
 #include <QStyleHints>
 #include <QTimer>
 
-#include "common/message_boxes_qt.h"
-#include "sessions/main_window.h"
-#include "shell/dbus_menu_qt.h"
-#include "shell/status_notifier_qt.h"
+#include "qt/common/message_boxes_qt.h"
+#include "qt/sessions/main_window.h"
+#include "qt/shell/dbus_menu_qt.h"
+#include "qt/shell/status_notifier_qt.h"
 
 namespace mnemora {
 

@@ -1,4 +1,4 @@
-#include "common/help_client_qt.h"
+#include "qt/common/help_client_qt.h"
 
 #include <algorithm>
 #include <limits>
@@ -12,7 +12,7 @@
 #include <QGuiApplication>
 #include <QWidget>
 
-#include "common/message_boxes_qt.h"
+#include "qt/common/message_boxes_qt.h"
 
 namespace mnemora {
 

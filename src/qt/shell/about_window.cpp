@@ -1,4 +1,4 @@
-#include "shell/about_window.h"
+#include "qt/shell/about_window.h"
 
 #include <QDesktopServices>
 #include <QFrame>
@@ -13,8 +13,8 @@
 
 #include "common/help_hook.h"
 #include "core/app_title.h"
-#include "common/message_boxes_qt.h"
-#include "sessions/main_window.h"
+#include "qt/common/message_boxes_qt.h"
+#include "qt/sessions/main_window.h"
 
 namespace mnemora {
 

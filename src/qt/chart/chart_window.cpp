@@ -1,4 +1,4 @@
-#include "chart/chart_window.h"
+#include "qt/chart/chart_window.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,9 +19,9 @@
 #include <QVBoxLayout>
 #include <QValidator>
 
-#include "common/look_qt.h"
-#include "common/message_boxes_qt.h"
-#include "sessions/main_window.h"
+#include "qt/common/look_qt.h"
+#include "qt/common/message_boxes_qt.h"
+#include "qt/sessions/main_window.h"
 
 namespace mnemora {
 

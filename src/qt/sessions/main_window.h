@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "common/help_hook.h"
-#include "common/look_qt.h"
+#include "qt/common/look_qt.h"
 #include "core/random.h"
 #include "sessions/main_presenter.h"
 #include "sessions/tray_catalogue.h"

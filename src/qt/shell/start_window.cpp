@@ -1,4 +1,4 @@
-#include "shell/start_window.h"
+#include "qt/shell/start_window.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
@@ -8,7 +8,7 @@
 #include <QScreen>
 #include <algorithm>
 
-#include "common/look_qt.h"
+#include "qt/common/look_qt.h"
 
 // The picture lives in the UI library's resources, which a static library
 // only brings along when something asks for them by name.
