@@ -10,6 +10,7 @@
 #endif
 
 #include "core/cp1251.h"
+#include "platform/path_text.h"
 
 namespace mnemora {
 namespace {
@@ -675,7 +676,8 @@ IniSnapshot IniSnapshot::readFile(const std::string& path) {
     // file full of them is searched the ordinary way.
     BracketNotes brackets;
     Utf8Scan scan(&brackets);
-    FileBytes read = readRegularFile(path, kMaxDataFileBytes, [&scan](std::string_view piece) { scan.feed(piece); });
+    FileBytes read =
+        readRegularFile(pathFromUtf8(path), kMaxDataFileBytes, [&scan](std::string_view piece) { scan.feed(piece); });
     if (read.status != ReadStatus::Ok) {
         IniSnapshot none;
         none.status_ = read.status;
