@@ -4,24 +4,14 @@
 #include "core/error.h"
 #include "platform/win32/registry_store.h"
 #include "settings/settings.h"
+#include "win32/common/help_win32.h"
 #include "win32/shell/front_end_win32.h"
 
 namespace mnemora::win32 {
 
-namespace {
-
-// Placeholder until help goes to the system's viewer.
-class NoHelp : public HelpPlatform {
-  public:
-    [[nodiscard]] bool shiftDown() const override { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
-    void plainMessage(const std::string& text) override { messageBoxes().plain(text); }
-    void htmlHelp(std::string_view /*file*/, std::uint32_t /*command*/, std::int32_t /*data*/) override {}
-};
-
-}  // namespace
 
 int runMnemora() {
-    NoHelp helpPlatform;
+    Win32HelpPlatform helpPlatform;
     TMyHLPObject help(helpPlatform);
     setHelpHandler(&help);
     WindowsRegistryStore store;
