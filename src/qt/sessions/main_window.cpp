@@ -104,10 +104,42 @@ TForm1::TForm1(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& r
     setAttribute(Qt::WA_QuitOnClose, false);
     setFont(windowFont());
     setAutoFillBackground(true);
+    setWindowTitle(qs(SessionEngine::kBaseCaption));
+    resize(574, 338);
     createActions();
-    createControls();
     buildTrayPopup();
     presenter_ = std::make_unique<MainPresenter>(*this, settings, help, random);
+}
+
+// The window lives hidden in the tray for most of a run, often for all of
+// it: its widgets, and the fonts their sizes need, are made when it is first
+// shown, and what the session set before then is shown by them.
+void TForm1::ensureControls() {
+    if (Label_Text != nullptr) {
+        return;
+    }
+    createControls();
+    connect(Label_Text, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { TrayPopup->exec(Label_Text->mapToGlobal(at)); });
+    showTexts();
+    if (appearance_) {
+        applyQuestionAppearance(appearance_->first, appearance_->second);
+    }
+}
+
+void TForm1::showTexts() {
+    Label_Quest->setCaption(header_);
+    Label_Quest->adjustSize();
+    Label_Text->setCaption(question_);
+    Label_O->setCaption(perception_);
+    Label_O->adjustSize();
+}
+
+void TForm1::setVisible(bool visible) {
+    if (visible) {
+        ensureControls();
+    }
+    QWidget::setVisible(visible);
 }
 
 TForm1::~TForm1() = default;
@@ -205,9 +237,6 @@ void TForm1::createControls() {
     column->addWidget(PanelText, 1);
     column->addWidget(Splitter1);
     column->addWidget(Panel_Button);
-
-    setWindowTitle(qs(SessionEngine::kBaseCaption));
-    resize(574, 338);
 }
 
 void TForm1::buildTrayPopup() {
@@ -247,8 +276,6 @@ void TForm1::buildTrayPopup() {
         item->setProperty(kMenuEntryProperty, static_cast<int>(i));
         menuItems_.push_back(item);
     }
-    connect(Label_Text, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { TrayPopup->exec(Label_Text->mapToGlobal(at)); });
 }
 
 QAction* TForm1::menuItem(std::string_view name) const {
@@ -257,17 +284,28 @@ QAction* TForm1::menuItem(std::string_view name) const {
 }
 
 void TForm1::setHeaderText(const std::string& text) {
-    Label_Quest->setCaption(text);
-    Label_Quest->adjustSize();
+    header_ = text;
+    if (Label_Quest != nullptr) {
+        Label_Quest->setCaption(text);
+        Label_Quest->adjustSize();
+    }
 }
 
-void TForm1::setQuestionText(const std::string& text) { Label_Text->setCaption(text); }
+void TForm1::setQuestionText(const std::string& text) {
+    question_ = text;
+    if (Label_Text != nullptr) {
+        Label_Text->setCaption(text);
+    }
+}
 
-std::string TForm1::questionText() const { return Label_Text->caption(); }
+std::string TForm1::questionText() const { return question_; }
 
 void TForm1::setPerceptionText(const std::string& text) {
-    Label_O->setCaption(text);
-    Label_O->adjustSize();
+    perception_ = text;
+    if (Label_O != nullptr) {
+        Label_O->setCaption(text);
+        Label_O->adjustSize();
+    }
 }
 
 void TForm1::setWindowCaption(const std::string& text) { setWindowTitle(qs(text)); }
@@ -294,6 +332,10 @@ void TForm1::defer(std::function<void()> command) {
 }
 
 void TForm1::applyQuestionAppearance(const TFont& font, TColor background) {
+    appearance_.emplace(font, background);
+    if (Label_Text == nullptr) {
+        return;
+    }
     Label_Text->setFont(toQFont(font));
     QPalette p = Label_Text->palette();
     p.setColor(QPalette::Window, toQColor(background, palette()));

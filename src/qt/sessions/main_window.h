@@ -5,6 +5,8 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "common/help_hook.h"
@@ -75,6 +77,9 @@ public:
     [[nodiscard]] QMenu* trayPopup() const { return TrayPopup; }
     [[nodiscard]] QAction* action(ActionId id) const { return actions_[static_cast<std::size_t>(id)]; }
     [[nodiscard]] QAction* menuItem(std::string_view name) const;
+    // Makes the widgets now; showing the window does it by itself.
+    void ensureControls();
+    void setVisible(bool visible) override;
 
     // MainWindowView
     void setHeaderText(const std::string& text) override;
@@ -98,6 +103,7 @@ protected:
 
 private:
     void createControls();
+    void showTexts();
     void createActions();
     void buildTrayPopup();
     QPushButton* makeButton(const char* name, int x, ActionId id, const char* hint);
@@ -106,6 +112,11 @@ private:
     std::array<QAction*, 9> actions_{};
     std::vector<QAction*> menuItems_;  // one per catalogue entry, in its order
     bool placed_ = false;
+    // What the session has set, kept while the widgets are not made yet.
+    std::string header_;
+    std::string question_;
+    std::string perception_;
+    std::optional<std::pair<TFont, TColor>> appearance_;
 
     QFrame* Panel1 = nullptr;
     QFrame* Panel_Quest = nullptr;
