@@ -330,9 +330,11 @@ LRESULT TFormEditTest::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_HELP: {
         // F1 on a highlighted item of the menu bar: its items carry no help
         // context, so the request is for context 0. F1 elsewhere is the
-        // message loop's business.
+        // message loop's business. Some systems send a second notice for the
+        // same key naming the window instead of the menu; one request only.
         const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
-        if (info != nullptr && info->iContextType == HELPINFO_MENUITEM) {
+        if (info != nullptr && info->iContextType == HELPINFO_MENUITEM &&
+            IsMenu(static_cast<HMENU>(info->hItemHandle)) != 0) {
             guarded([this] { help_.HelpContext(0); });
         }
         return TRUE;
