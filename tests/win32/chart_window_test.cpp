@@ -33,9 +33,9 @@ TEST(ChartGridHitTest, FindsThePanelUnderAPointAtEachScale) {
         {96, {0, 0}, "Panel2"},
         {96, {30, 5}, "Panel3"},
         {96, {30, 30}, "P1"},
-        {96, {112, 44}, "p4"},    // upper half of column 4
-        {96, {112, 45}, "p5"},    // lower half
-        {96, {624, 384}, "p234"}, // last result cell
+        {96, {112, 44}, "p4"},     // upper half of column 4
+        {96, {112, 45}, "p5"},     // lower half
+        {96, {624, 384}, "p234"},  // last result cell
         {96, {630, 30}, "Panel53"},
         {96, {650, 30}, nullptr},
         {96, {10, 385}, nullptr},
@@ -50,8 +50,8 @@ TEST(ChartGridHitTest, FindsThePanelUnderAPointAtEachScale) {
     const auto& layout = chartGridLayout();
     for (const auto& c : cases) {
         const auto found = gridPanelAt(c.point, c.dpi);
-        const std::string where = std::to_string(c.dpi) + " dpi (" + std::to_string(c.point.x) + ", " +
-                                  std::to_string(c.point.y) + ")";
+        const std::string where = std::to_string(c.dpi) + " dpi (" + std::to_string(c.point.x) +
+                                  ", " + std::to_string(c.point.y) + ")";
         if (c.panel == nullptr) {
             EXPECT_FALSE(found) << where;
         } else {
@@ -65,7 +65,8 @@ class RecordingHelp : public HelpPlatform {
   public:
     [[nodiscard]] bool shiftDown() const override { return false; }
     void plainMessage(const std::string& /*text*/) override {}
-    void htmlHelp(std::string_view /*file*/, std::uint32_t /*command*/, std::int32_t data) override {
+    void htmlHelp(std::string_view /*file*/, std::uint32_t /*command*/,
+                  std::int32_t data) override {
         contexts.push_back(data);
     }
     std::vector<int> contexts;
@@ -74,8 +75,8 @@ class RecordingHelp : public HelpPlatform {
 class RecordingBoxes : public MessageBoxes {
   public:
     void plain(const std::string& text) override { plains.push_back(text); }
-    Answer question(QuestionKind /*kind*/, const std::string& /*text*/, const std::vector<Answer>& /*buttons*/,
-                    int /*helpContext*/) override {
+    Answer question(QuestionKind /*kind*/, const std::string& /*text*/,
+                    const std::vector<Answer>& /*buttons*/, int /*helpContext*/) override {
         return Answer::Cancel;
     }
     void error(const std::string& text) override { errors.push_back(text); }
@@ -95,8 +96,12 @@ LPARAM centreOf(std::string_view name) {
     return 0;
 }
 
-void press(HWND grid, UINT down, std::string_view at) { SendMessageW(grid, down, 0, centreOf(at)); }
-void release(HWND grid, UINT up, std::string_view at) { SendMessageW(grid, up, 0, centreOf(at)); }
+void press(HWND grid, UINT down, std::string_view at) {
+    SendMessageW(grid, down, 0, centreOf(at));
+}
+void release(HWND grid, UINT up, std::string_view at) {
+    SendMessageW(grid, up, 0, centreOf(at));
+}
 void click(HWND grid, std::string_view at) {
     press(grid, WM_LBUTTONDOWN, at);
     release(grid, WM_LBUTTONUP, at);
@@ -158,8 +163,8 @@ TEST(ChartWindow, ButtonReleasesOverTheGridReachTheChart) {
     EXPECT_EQ(platform.contexts.size(), 1U);
 
     // The note takes only what a chart file can hold; a refused change goes back.
-    HWND note = FindWindowExW(window.hwnd(), FindWindowExW(window.hwnd(), nullptr, L"EDIT", nullptr), L"EDIT",
-                              nullptr);
+    HWND note = FindWindowExW(
+        window.hwnd(), FindWindowExW(window.hwnd(), nullptr, L"EDIT", nullptr), L"EDIT", nullptr);
     ASSERT_NE(note, nullptr);
     SetWindowTextW(note, L"тест");
     EXPECT_EQ(controller.noteText(), "тест");

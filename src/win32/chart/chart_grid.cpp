@@ -9,11 +9,15 @@ namespace mnemora::win32 {
 
 namespace {
 
-TColor plainColor(COLORREF c) { return rgbColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+TColor plainColor(COLORREF c) {
+    return rgbColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 // Inactive cells: the desktop's grey text, unless it could hardly be told
 // from the silver of the result cells.
-TColor inactiveColor() { return inactiveCellColor(plainColor(GetSysColor(COLOR_GRAYTEXT))); }
+TColor inactiveColor() {
+    return inactiveCellColor(plainColor(GetSysColor(COLOR_GRAYTEXT)));
+}
 
 void fill(HDC dc, const RECT& r, TColor color) {
     const GdiObject brush(CreateSolidBrush(colorRef(color)));
@@ -47,7 +51,8 @@ std::optional<std::size_t> gridPanelAt(POINT point, int dpi) {
     return std::nullopt;
 }
 
-ChartGrid::ChartGrid(HWND parent, int x96, int y96) : dpi_(screenDpi()), boldFont_(createBoldUiFont()) {
+ChartGrid::ChartGrid(HWND parent, int x96, int y96)
+    : dpi_(screenDpi()), boldFont_(createBoldUiFont()) {
     const auto& layout = chartGridLayout();
     for (std::size_t i = 0; i < layout.size(); ++i) {
         if (layout[i].panel.cell != 0) {
@@ -61,9 +66,10 @@ ChartGrid::ChartGrid(HWND parent, int x96, int y96) : dpi_(screenDpi()), boldFon
 void ChartGrid::addToolTips() {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
-    toolTips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr,
-                                instance(), nullptr);
+    toolTips_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd(), nullptr, instance(), nullptr);
     if (toolTips_ == nullptr) {
         return;  // the grid works without its hints
     }
@@ -164,8 +170,8 @@ void ChartGrid::paint(HDC dc, const RECT& area) {
             paintPanel(memory, i);
         }
     }
-    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory, area.left, area.top,
-           SRCCOPY);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, memory,
+           area.left, area.top, SRCCOPY);
     SelectObject(memory, oldFont);
     SelectObject(memory, oldBitmap);
     DeleteDC(memory);
@@ -200,43 +206,43 @@ void ChartGrid::release(LPARAM lParam) {
 
 LRESULT ChartGrid::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_ERASEBKGND:
-        return 1;  // the paint covers everything
-    case WM_PAINT: {
-        PAINTSTRUCT ps{};
-        HDC dc = BeginPaint(hwnd(), &ps);
-        if (IsRectEmpty(&ps.rcPaint) == 0) {
-            paint(dc, ps.rcPaint);
+        case WM_ERASEBKGND:
+            return 1;  // the paint covers everything
+        case WM_PAINT: {
+            PAINTSTRUCT ps{};
+            HDC dc = BeginPaint(hwnd(), &ps);
+            if (IsRectEmpty(&ps.rcPaint) == 0) {
+                paint(dc, ps.rcPaint);
+            }
+            EndPaint(hwnd(), &ps);
+            return 0;
         }
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        press(lParam);
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONUP:
-        release(lParam);
-        return 0;
-    case WM_CAPTURECHANGED:
-        pressed_.reset();
-        return 0;
-    case WM_SETCURSOR:
-        if (LOWORD(lParam) == HTCLIENT) {
-            POINT p{};
-            GetCursorPos(&p);
-            ScreenToClient(hwnd(), &p);
-            const std::optional<std::size_t> panel = gridPanelAt(p, dpi_);
-            const bool help = panel && chartGridLayout()[*panel].helpCursor;
-            SetCursor(LoadCursorW(nullptr, help ? IDC_HELP : IDC_ARROW));
-            return TRUE;
-        }
-        break;
-    default:
-        break;
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            press(lParam);
+            return 0;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            release(lParam);
+            return 0;
+        case WM_CAPTURECHANGED:
+            pressed_.reset();
+            return 0;
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT) {
+                POINT p{};
+                GetCursorPos(&p);
+                ScreenToClient(hwnd(), &p);
+                const std::optional<std::size_t> panel = gridPanelAt(p, dpi_);
+                const bool help = panel && chartGridLayout()[*panel].helpCursor;
+                SetCursor(LoadCursorW(nullptr, help ? IDC_HELP : IDC_ARROW));
+                return TRUE;
+            }
+            break;
+        default:
+            break;
     }
     return defaultProc(message, wParam, lParam);
 }

@@ -29,7 +29,9 @@ constexpr int kStripTop96 = 386;
 constexpr int kStripWidth96 = 649;
 constexpr int kStripHeight96 = 71;
 
-int commandOf(ChartAction action) { return action == ChartAction::Save ? kSave : kSaveAs; }
+int commandOf(ChartAction action) {
+    return action == ChartAction::Save ? kSave : kSaveAs;
+}
 
 // Ctrl+N, Ctrl+O and Ctrl+S, wherever the focus is in the window.
 std::optional<int> shortcutCommand(WPARAM key) {
@@ -37,15 +39,24 @@ std::optional<int> shortcutCommand(WPARAM key) {
         return std::nullopt;
     }
     switch (key) {
-    case 'N': return kNew;
-    case 'O': return kOpenFile;
-    case 'S': return kSave;
-    default: return std::nullopt;
+        case 'N':
+            return kNew;
+        case 'O':
+            return kOpenFile;
+        case 'S':
+            return kSave;
+        default:
+            return std::nullopt;
     }
 }
 
+// The note field's property that leads back to its window.
+constexpr const wchar_t* kOwnerProperty = L"MnemoraChartWindow";
+
 // The characters those keys also type: Ctrl+N, Ctrl+O, Ctrl+S.
-bool isShortcutCharacter(WPARAM ch) { return ch == 0x0E || ch == 0x0F || ch == 0x13; }
+bool isShortcutCharacter(WPARAM ch) {
+    return ch == 0x0E || ch == 0x0F || ch == 0x13;
+}
 
 int textWidth(std::string_view text) {
     HDC screen = GetDC(nullptr);
@@ -144,26 +155,38 @@ void TFormEditTest::createBottomStrip() {
     const int fieldsLeft = std::max(scaled(96), labelsEnd + scaled(6));
     const int lineHeight = scaled(16);
 
-    HWND label1 = createControl(hwnd(), L"STATIC", kDateLabel, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0, 0);
+    HWND label1 =
+        createControl(hwnd(), L"STATIC", kDateLabel, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0, 0);
     MoveWindow(label1, labelsEnd - dateWidth, top + scaled(8), dateWidth, lineHeight, FALSE);
-    EditDateCreate = createControl(hwnd(), L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 0, 0, 0, 0, kDateField);
+    EditDateCreate =
+        createControl(hwnd(), L"EDIT", "", ES_READONLY | ES_AUTOHSCROLL, 0, 0, 0, 0, kDateField);
     MoveWindow(EditDateCreate, fieldsLeft, top + scaled(8), scaled(121), scaled(21), FALSE);
     SendMessageW(EditDateCreate, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
 
-    HWND label2 = createControl(hwnd(), L"STATIC", kNoteLabel, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0, 0);
+    HWND label2 =
+        createControl(hwnd(), L"STATIC", kNoteLabel, SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0, 0, 0, 0);
     MoveWindow(label2, labelsEnd - noteWidth, top + scaled(36), noteWidth, lineHeight, FALSE);
-    EditPrimet = createControl(hwnd(), L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | WS_DISABLED, 0, 0, 0, 0,
-                               kNoteField, WS_EX_CLIENTEDGE);
-    MoveWindow(EditPrimet, fieldsLeft, top + scaled(32), scaled(633) - fieldsLeft, scaled(21), FALSE);
+    EditPrimet = createControl(hwnd(), L"EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP | WS_DISABLED, 0, 0,
+                               0, 0, kNoteField, WS_EX_CLIENTEDGE);
+    MoveWindow(EditPrimet, fieldsLeft, top + scaled(32), scaled(633) - fieldsLeft, scaled(21),
+               FALSE);
     SendMessageW(EditPrimet, WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
     // Its keys pass here first, for the window's shortcuts.
-    SetWindowLongPtrW(EditPrimet, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    noteDefaultProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrW(EditPrimet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TFormEditTest::noteProc)));
+    WNDCLASSEXW edit{};
+    edit.cbSize = sizeof edit;
+    if (GetClassInfoExW(nullptr, L"EDIT", &edit) != 0) {
+        noteDefaultProc_ = edit.lpfnWndProc;
+        SetPropW(EditPrimet, kOwnerProperty, this);
+        SetWindowLongPtrW(EditPrimet, GWLP_WNDPROC,
+                          reinterpret_cast<LONG_PTR>(&TFormEditTest::noteProc));
+    }
 }
 
 LRESULT CALLBACK TFormEditTest::noteProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<TFormEditTest*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = static_cast<TFormEditTest*>(GetPropW(window, kOwnerProperty));
+    if (self == nullptr) {
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
     if (message == WM_KEYDOWN) {
         if (const std::optional<int> id = shortcutCommand(wParam)) {
             PostMessageW(self->hwnd(), WM_COMMAND, MAKEWPARAM(*id, 1), 0);
@@ -171,6 +194,8 @@ LRESULT CALLBACK TFormEditTest::noteProc(HWND window, UINT message, WPARAM wPara
         }
     } else if (message == WM_CHAR && isShortcutCharacter(wParam)) {
         return 0;
+    } else if (message == WM_NCDESTROY) {
+        RemovePropW(window, kOwnerProperty);
     }
     return CallWindowProcW(self->noteDefaultProc_, window, message, wParam, lParam);
 }
@@ -183,15 +208,22 @@ void TFormEditTest::showChart() {
     SetForegroundWindow(hwnd());
 }
 
-void TFormEditTest::setCaption(const std::string& caption) { setWindowText(hwnd(), caption); }
-
-void TFormEditTest::setCornerColor(TColor color) { grid_->setCornerColor(color); }
-
-void TFormEditTest::setActionEnabled(ChartAction action, bool enabled) {
-    EnableMenuItem(menu_, static_cast<UINT>(commandOf(action)), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+void TFormEditTest::setCaption(const std::string& caption) {
+    setWindowText(hwnd(), caption);
 }
 
-void TFormEditTest::setNoteEnabled(bool enabled) { EnableWindow(EditPrimet, enabled ? TRUE : FALSE); }
+void TFormEditTest::setCornerColor(TColor color) {
+    grid_->setCornerColor(color);
+}
+
+void TFormEditTest::setActionEnabled(ChartAction action, bool enabled) {
+    EnableMenuItem(menu_, static_cast<UINT>(commandOf(action)),
+                   MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
+
+void TFormEditTest::setNoteEnabled(bool enabled) {
+    EnableWindow(EditPrimet, enabled ? TRUE : FALSE);
+}
 
 // Set by the program: no change event, and read from its start.
 void TFormEditTest::setNoteText(const std::string& text) {
@@ -222,8 +254,10 @@ void TFormEditTest::noteChanged() {
         // began.
         DWORD caret = 0;
         SendMessageW(EditPrimet, EM_GETSEL, 0, reinterpret_cast<LPARAM>(&caret));
-        const auto added = static_cast<DWORD>(text.size() > acceptedNote_.size() ? text.size() - acceptedNote_.size() : 0);
-        const DWORD back = std::min<DWORD>(caret > added ? caret - added : 0, static_cast<DWORD>(acceptedNote_.size()));
+        const auto added = static_cast<DWORD>(
+            text.size() > acceptedNote_.size() ? text.size() - acceptedNote_.size() : 0);
+        const DWORD back = std::min<DWORD>(caret > added ? caret - added : 0,
+                                           static_cast<DWORD>(acceptedNote_.size()));
         settingNote_ = true;
         SetWindowTextW(EditPrimet, acceptedNote_.c_str());
         settingNote_ = false;
@@ -235,18 +269,25 @@ void TFormEditTest::noteChanged() {
     controller_.EditPrimetChange(utf8);
 }
 
-void TFormEditTest::cellsChanged(const TToneChart& chart) { grid_->showCells(chart); }
+void TFormEditTest::cellsChanged(const TToneChart& chart) {
+    grid_->showCells(chart);
+}
 
 ChartAnswer TFormEditTest::askQuestion(std::string_view text) {
-    switch (messageBoxes().question(QuestionKind::Warning, std::string(text), {Answer::Yes, Answer::No, Answer::Cancel},
-                                    0)) {
-    case Answer::Yes: return ChartAnswer::Yes;
-    case Answer::No: return ChartAnswer::No;
-    default: return ChartAnswer::Cancel;
+    switch (messageBoxes().question(QuestionKind::Warning, std::string(text),
+                                    {Answer::Yes, Answer::No, Answer::Cancel}, 0)) {
+        case Answer::Yes:
+            return ChartAnswer::Yes;
+        case Answer::No:
+            return ChartAnswer::No;
+        default:
+            return ChartAnswer::Cancel;
     }
 }
 
-void TFormEditTest::showMessage(std::string_view text) { messageBoxes().plain(std::string(text)); }
+void TFormEditTest::showMessage(std::string_view text) {
+    messageBoxes().plain(std::string(text));
+}
 
 std::optional<std::string> TFormEditTest::runFileDialog(const ChartDialog& dialog, bool save) {
     const std::wstring filter = dialogFilter(dialog.filter);
@@ -292,76 +333,95 @@ std::optional<std::string> TFormEditTest::runSaveDialog(const ChartDialog& dialo
     return runFileDialog(dialog, true);
 }
 
-void TFormEditTest::requestHelp(int context) { help_.HelpContext(context); }
+void TFormEditTest::requestHelp(int context) {
+    help_.HelpContext(context);
+}
 
-void TFormEditTest::hideWindow() { ShowWindow(hwnd(), SW_HIDE); }
+void TFormEditTest::hideWindow() {
+    ShowWindow(hwnd(), SW_HIDE);
+}
 
 void TFormEditTest::command(int id) {
     switch (id) {
-    case kNew: controller_.ActionNewExecute(); break;
-    case kOpenFile: controller_.ActionOpenFileExecute(); break;
-    case kSave: controller_.ActionSaveExecute(); break;
-    case kSaveAs: controller_.ActionSaveAsExecute(); break;
-    case kClose: controller_.ActionCloseExecute(); break;
-    case kHowToUse: controller_.N9Click(); break;
-    default: break;
+        case kNew:
+            controller_.ActionNewExecute();
+            break;
+        case kOpenFile:
+            controller_.ActionOpenFileExecute();
+            break;
+        case kSave:
+            controller_.ActionSaveExecute();
+            break;
+        case kSaveAs:
+            controller_.ActionSaveAsExecute();
+            break;
+        case kClose:
+            controller_.ActionCloseExecute();
+            break;
+        case kHowToUse:
+            controller_.N9Click();
+            break;
+        default:
+            break;
     }
 }
 
 LRESULT TFormEditTest::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_COMMAND: {
-        const int id = LOWORD(wParam);
-        if (id == kNoteField) {
-            if (HIWORD(wParam) == EN_CHANGE) {
-                guarded([this] { noteChanged(); });
+        case WM_COMMAND: {
+            const int id = LOWORD(wParam);
+            if (id == kNoteField) {
+                if (HIWORD(wParam) == EN_CHANGE) {
+                    guarded([this] { noteChanged(); });
+                }
+            } else if (lParam == 0) {  // a menu item or a shortcut
+                guarded([&] { command(id); });
             }
-        } else if (lParam == 0) {  // a menu item or a shortcut
-            guarded([&] { command(id); });
-        }
-        return 0;
-    }
-    case WM_KEYDOWN:
-        if (const std::optional<int> id = shortcutCommand(wParam)) {
-            guarded([&] { command(*id); });
             return 0;
         }
-        break;
-    case WM_HELP: {
-        // F1 on a highlighted item of the menu bar: its items carry no help
-        // context, so the request is for context 0. F1 elsewhere is the
-        // message loop's business. Some systems send a second notice for the
-        // same key naming the window instead of the menu; one request only.
-        const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
-        if (info != nullptr && info->iContextType == HELPINFO_MENUITEM &&
-            IsMenu(static_cast<HMENU>(info->hItemHandle)) != 0) {
-            guarded([this] { help_.HelpContext(0); });
+        case WM_KEYDOWN:
+            if (const std::optional<int> id = shortcutCommand(wParam)) {
+                guarded([&] { command(*id); });
+                return 0;
+            }
+            break;
+        case WM_HELP: {
+            // F1 on a highlighted item of the menu bar: its items carry no help
+            // context, so the request is for context 0. F1 elsewhere is the
+            // message loop's business. Some systems send a second notice for the
+            // same key naming the window instead of the menu; one request only.
+            const auto* info =
+                reinterpret_cast<const HELPINFO*>(lParam);  // NOLINT(performance-no-int-to-ptr)
+            if (info != nullptr && info->iContextType == HELPINFO_MENUITEM &&
+                IsMenu(static_cast<HMENU>(info->hItemHandle)) != 0) {
+                guarded([this] { help_.HelpContext(0); });
+            }
+            return TRUE;
         }
-        return TRUE;
-    }
-    case WM_ACTIVATE:
-        // Back to the note when the window comes to the front, where it can be typed in.
-        if (LOWORD(wParam) != WA_INACTIVE && IsWindowEnabled(EditPrimet) != 0) {
-            SetFocus(EditPrimet);
+        case WM_ACTIVATE:
+            // Back to the note when the window comes to the front, where it can be typed in.
+            if (LOWORD(wParam) != WA_INACTIVE && IsWindowEnabled(EditPrimet) != 0) {
+                SetFocus(EditPrimet);
+                return 0;
+            }
+            break;
+        case WM_SYSCOLORCHANGE:
+            grid_->colorsChanged();
+            break;
+        case WM_PAINT: {
+            PAINTSTRUCT ps{};
+            HDC dc = BeginPaint(hwnd(), &ps);
+            RECT strip{0, scaled(kStripTop96), scaled(kStripWidth96),
+                       scaled(kStripTop96 + kStripHeight96)};
+            DrawEdge(dc, &strip, BDR_RAISEDINNER, BF_RECT);
+            EndPaint(hwnd(), &ps);
             return 0;
         }
-        break;
-    case WM_SYSCOLORCHANGE:
-        grid_->colorsChanged();
-        break;
-    case WM_PAINT: {
-        PAINTSTRUCT ps{};
-        HDC dc = BeginPaint(hwnd(), &ps);
-        RECT strip{0, scaled(kStripTop96), scaled(kStripWidth96), scaled(kStripTop96 + kStripHeight96)};
-        DrawEdge(dc, &strip, BDR_RAISEDINNER, BF_RECT);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_CLOSE:
-        guarded([this] { controller_.ActionCloseExecute(); });
-        return 0;
-    default:
-        break;
+        case WM_CLOSE:
+            guarded([this] { controller_.ActionCloseExecute(); });
+            return 0;
+        default:
+            break;
     }
     return defaultProc(message, wParam, lParam);
 }
