@@ -179,11 +179,13 @@ bool TFormAbout::panelMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
         case WM_MOUSEMOVE: {
             bool free = false;
             const auto link = linkAt(at, &free);
-            if (link) {
-                presenter_.Label4MouseMove(*link);
-            } else if (free) {
-                presenter_.Panel1MouseMove();
-            }
+            guarded([&] {
+                if (link) {
+                    presenter_.Label4MouseMove(*link);
+                } else if (free) {
+                    presenter_.Panel1MouseMove();
+                }
+            });
             result = 0;
             return true;
         }
@@ -202,7 +204,7 @@ bool TFormAbout::panelMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESUL
                 ReleaseCapture();
             }
             if (pressed && linkAt(at) == pressed) {
-                presenter_.Label4Click(*pressed);
+                guarded([&] { presenter_.Label4Click(*pressed); });
             }
             result = 0;
             return true;
