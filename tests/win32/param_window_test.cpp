@@ -130,24 +130,25 @@ TEST(FontDialogResult, UnchangedDialogLeavesTheFontAsItWas) {
     }
 }
 
+struct CaptionSearch {
+    std::string caption;
+    HWND within;
+    HWND found;
+};
+
+BOOL CALLBACK matchCaption(HWND child, LPARAM data) {
+    auto* s = reinterpret_cast<CaptionSearch*>(data);
+    if (windowText(child) == s->caption && (s->within == nullptr || GetParent(child) == s->within)) {
+        s->found = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // A control of the window by its caption, inside `within` when given.
 HWND control(HWND window, const std::string& caption, HWND within = nullptr) {
-    struct Search {
-        std::string caption;
-        HWND within;
-        HWND found;
-    } search{caption, within, nullptr};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (windowText(child) == s->caption && (s->within == nullptr || GetParent(child) == s->within)) {
-                s->found = child;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    CaptionSearch search{caption, within, nullptr};
+    EnumChildWindows(window, matchCaption, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
