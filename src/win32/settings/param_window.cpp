@@ -93,7 +93,7 @@ TFormParam::~TFormParam() {
 // after it, so the pages lie below the strip; the strip's window is cut
 // away where the pages are, so they show and take the mouse there.
 void TFormParam::createPages() {
-    PageControl1 = createControl(hwnd(), WC_TABCONTROLW, "", kTabStop | WS_CLIPSIBLINGS, 8, 8, 401, 281,
+    PageControl1 = createControl(hwnd(), WC_TABCONTROLW, "", kTabStop, 8, 8, 401, 281,
                                  idPageControl);
     const std::array<std::string_view, 2> titles{"Общие настройки", "Месторасположение данных"};
     for (std::size_t i = 0; i < titles.size(); ++i) {
