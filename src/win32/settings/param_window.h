@@ -1,7 +1,11 @@
 #pragma once
 
+#include <array>
+#include <memory>
+
 #include "settings/param_presenter.h"
 #include "win32/common/ui.h"
+#include "win32/settings/child_host.h"
 
 namespace mnemora::win32 {
 
@@ -9,6 +13,9 @@ namespace mnemora::win32 {
 class TFormParam : public Window, public ParamView {
   public:
     explicit TFormParam(ParamPresenter& presenter);
+    ~TFormParam() override;
+    TFormParam(const TFormParam&) = delete;
+    TFormParam& operator=(const TFormParam&) = delete;
     // Modal; returns when the window has closed (OK or Cancel).
     void ShowModal(HWND owner);
 
@@ -28,8 +35,34 @@ class TFormParam : public Window, public ParamView {
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    void createPages();
+    void createGeneralPage(HWND page);
+    void createLocationPage(HWND page);
+    void showPage(int index);
+    void command(int id, int code);
+    void paintPanelColor();
+    [[nodiscard]] int defaultButtonId() const;
+
     ParamPresenter& presenter_;
     int modalResult_ = 0;
+    // Set while the program itself puts values into the controls, so that
+    // only the user's own edits reach the record.
+    bool showing_ = false;
+
+    HWND PageControl1 = nullptr;
+    std::array<std::unique_ptr<ChildHost>, 2> pages_;  // TabSheet1, TabSheet2
+    std::unique_ptr<ChildHost> PanelColor;
+    HWND CheckBox_Start = nullptr;
+    std::array<HWND, 2> clickItems_{};  // RadioGroup_Clicks
+    HWND Edit_DirFiles = nullptr;
+    HWND Edit_DirReport = nullptr;
+    HWND focus_ = nullptr;  // the control to give the focus back to
+
+    TFont panelFont_;
+    TColor panelColor_ = clBlack;
+    GdiObject panelGdiFont_;
+    // The colour dialog's own sixteen colours, kept for the run.
+    std::array<COLORREF, 16> customColors_{};
 };
 
 }  // namespace mnemora::win32
