@@ -17,7 +17,8 @@ void fill(HDC dc, const RECT& area, COLORREF color) {
 Panel::Panel(HWND parent, int id, bool raised, HWND commandTarget)
     : raised_(raised), commandTarget_(commandTarget) {
     // CONTROLPARENT: Tab and the underlined letters reach the buttons inside.
-    createChild(L"MnemoraPanel", WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, 0, 0, 0, 0, id);
+    createChild(L"MnemoraPanel", WS_VISIBLE | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, parent, 0, 0, 0,
+                0, id);
 }
 
 LRESULT Panel::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -78,11 +79,15 @@ void Label::fitToText() {
     RECT size{0, 0, 0, 0};
     // An empty label keeps the height of one line, as a caption does.
     const std::wstring measured = wide_.empty() ? std::wstring(L" ") : wide_;
-    DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &size, DT_CALCRECT | DT_LEFT);
+    DrawTextW(dc, measured.c_str(), static_cast<int>(measured.size()), &size,
+              DT_CALCRECT | DT_LEFT | DT_SINGLELINE);
     SelectObject(dc, old);
     ReleaseDC(hwnd(), dc);
-    const int width = wide_.empty() ? 0 : static_cast<int>(size.right);
-    SetWindowPos(hwnd(), nullptr, 0, 0, width, size.bottom, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // Some faces draw the last glyph a little past its advance (a colon
+    // at the end went missing), so the label keeps a few pixels after it.
+    const int width = wide_.empty() ? 0 : static_cast<int>(size.right) + scaled(4);
+    SetWindowPos(hwnd(), nullptr, 0, 0, width, size.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Label::paint(HDC dc) {
@@ -97,14 +102,15 @@ void Label::paint(HDC dc) {
     SetTextColor(dc, textColor_);
     const int length = static_cast<int>(wide_.size());
     if (fit_ == Fit::ToText) {
-        DrawTextW(dc, wide_.c_str(), length, &area, DT_LEFT);
+        DrawTextW(dc, wide_.c_str(), length, &area, DT_LEFT | DT_SINGLELINE);
     } else {
         // Centred both ways: measure the wrapped text, then place it. Text
         // taller than the area starts at its top, so its beginning shows.
         RECT measured = area;
         DrawTextW(dc, wide_.c_str(), length, &measured, DT_CALCRECT | DT_CENTER | DT_WORDBREAK);
         RECT place = area;
-        place.top += std::max(0L, ((area.bottom - area.top) - (measured.bottom - measured.top)) / 2);
+        place.top +=
+            std::max(0L, ((area.bottom - area.top) - (measured.bottom - measured.top)) / 2);
         DrawTextW(dc, wide_.c_str(), length, &place, DT_CENTER | DT_WORDBREAK);
     }
     SelectObject(dc, old);

@@ -33,7 +33,9 @@ constexpr std::array<ButtonPlace, 4> kButtons{{
     {kButton1, 272, ActionId::HelpContext},
 }};
 
-std::size_t actionIndex(ActionId id) { return static_cast<std::size_t>(id); }
+std::size_t actionIndex(ActionId id) {
+    return static_cast<std::size_t>(id);
+}
 
 }  // namespace
 
@@ -82,9 +84,11 @@ void TForm1::createControls() {
         GetWindowRect(Label1->hwnd(), &caption);
         MapWindowPoints(nullptr, Panel_Quest->hwnd(), reinterpret_cast<POINT*>(&caption), 2);
         const int x = std::max<int>(scaled(76), caption.right + scaled(6));
-        SetWindowPos(Label_O->hwnd(), nullptr, x, scaled(11), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Label_O->hwnd(), nullptr, x, scaled(11), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    Label_Quest = std::make_unique<Label>(Panel_Quest->hwnd(), kLabelQuest, 8, 32, Label::Fit::ToText);
+    Label_Quest =
+        std::make_unique<Label>(Panel_Quest->hwnd(), kLabelQuest, 8, 32, Label::Fit::ToText);
 
     Splitter2 = std::make_unique<Splitter>(form, kSplitter2, true);
     Splitter2->bandHeight = [this] { return questHeight_; };
@@ -159,7 +163,8 @@ void TForm1::popupTrayMenu(POINT at) {
     // the posted WM_NULL lets it close at once the second time too.
     SetForegroundWindow(hwnd());
     const UINT chosen = static_cast<UINT>(
-        TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0, hwnd(), nullptr));
+        TrackPopupMenu(menu.get(), TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, at.x, at.y, 0,
+                       hwnd(), nullptr));
     PostMessageW(hwnd(), WM_NULL, 0, 0);
     menuOpen_ = false;
     highlighted_.reset();
@@ -218,8 +223,10 @@ void TForm1::menuHelp(const HELPINFO& info) {
     }
     HWND active = GetActiveWindow();
     const std::optional<int> activeContext =
-        active != nullptr ? std::optional<int>(static_cast<int>(GetWindowContextHelpId(active))) : std::nullopt;
-    const std::optional<int> context = entry ? menuHelpContext(*entry, activeContext) : activeContext;
+        active != nullptr ? std::optional<int>(static_cast<int>(GetWindowContextHelpId(active)))
+                          : std::nullopt;
+    const std::optional<int> context =
+        entry ? menuHelpContext(*entry, activeContext) : activeContext;
     if (context) {
         help_.HelpContext(*context);
     }
@@ -243,17 +250,29 @@ void TForm1::keepFocusOnAnEnabledControl() {
     SetFocus(hwnd());
 }
 
-void TForm1::setHeaderText(const std::string& text) { Label_Quest->setText(text); }
+void TForm1::setHeaderText(const std::string& text) {
+    Label_Quest->setText(text);
+}
 
-void TForm1::setQuestionText(const std::string& text) { Label_Text->setText(text); }
+void TForm1::setQuestionText(const std::string& text) {
+    Label_Text->setText(text);
+}
 
-std::string TForm1::questionText() const { return Label_Text->text(); }
+std::string TForm1::questionText() const {
+    return Label_Text->text();
+}
 
-void TForm1::setPerceptionText(const std::string& text) { Label_O->setText(text); }
+void TForm1::setPerceptionText(const std::string& text) {
+    Label_O->setText(text);
+}
 
-void TForm1::setWindowCaption(const std::string& text) { setWindowText(hwnd(), text); }
+void TForm1::setWindowCaption(const std::string& text) {
+    setWindowText(hwnd(), text);
+}
 
-void TForm1::setWindowHelpContext(int context) { setHelpContext(hwnd(), context); }
+void TForm1::setWindowHelpContext(int context) {
+    setHelpContext(hwnd(), context);
+}
 
 void TForm1::showWindow() {
     ShowWindow(hwnd(), IsIconic(hwnd()) != 0 ? SW_RESTORE : SW_SHOW);
@@ -261,7 +280,9 @@ void TForm1::showWindow() {
     SetForegroundWindow(hwnd());
 }
 
-void TForm1::hideWindow() { ShowWindow(hwnd(), SW_HIDE); }
+void TForm1::hideWindow() {
+    ShowWindow(hwnd(), SW_HIDE);
+}
 
 void TForm1::setActionEnabled(ActionId action, bool enabled) {
     actionEnabled_[actionIndex(action)] = enabled;
@@ -279,7 +300,9 @@ void TForm1::setMenuItemEnabled(std::string_view name, bool enabled) {
     }
 }
 
-void TForm1::closeWindow() { PostMessageW(hwnd(), WM_CLOSE, 0, 0); }
+void TForm1::closeWindow() {
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+}
 
 void TForm1::defer(std::function<void()> command) {
     deferred_.push_back(std::move(command));

@@ -74,7 +74,7 @@ class TForm1 : public Window, public MainWindowView {
     int buttonHeight_ = 0;
 
     std::array<bool, 9> actionEnabled_{};
-    std::vector<bool> itemEnabled_;  // catalogue items without an action of their own
+    std::vector<bool> itemEnabled_;           // catalogue items without an action of their own
     std::optional<std::size_t> highlighted_;  // in the open menu
     bool menuOpen_ = false;
     bool menuItemHelpSeen_ = false;  // the open menu has named an item for F1

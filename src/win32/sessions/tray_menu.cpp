@@ -10,7 +10,9 @@ namespace mnemora::win32 {
 namespace {
 
 // Item data and menu data hold the entry plus one, so that 0 means "none".
-ULONG_PTR entryData(std::size_t entry) { return static_cast<ULONG_PTR>(entry) + 1; }
+ULONG_PTR entryData(std::size_t entry) {
+    return static_cast<ULONG_PTR>(entry) + 1;
+}
 
 std::optional<std::size_t> dataEntry(ULONG_PTR data) {
     if (data == 0 || data > trayPopupEntries().size()) {
@@ -21,10 +23,13 @@ std::optional<std::size_t> dataEntry(ULONG_PTR data) {
 
 }  // namespace
 
-UINT trayMenuCommand(std::size_t entry) { return kTrayMenuFirstCommand + static_cast<UINT>(entry); }
+UINT trayMenuCommand(std::size_t entry) {
+    return kTrayMenuFirstCommand + static_cast<UINT>(entry);
+}
 
 std::optional<std::size_t> trayMenuEntry(UINT command) {
-    if (command < kTrayMenuFirstCommand || command - kTrayMenuFirstCommand >= trayPopupEntries().size()) {
+    if (command < kTrayMenuFirstCommand ||
+        command - kTrayMenuFirstCommand >= trayPopupEntries().size()) {
         return std::nullopt;
     }
     return static_cast<std::size_t>(command - kTrayMenuFirstCommand);
