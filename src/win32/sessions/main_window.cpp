@@ -355,10 +355,13 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         case WM_MENUSELECT:
-            menuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+            // These messages carry a handle or a pointer in lParam.
+            menuSelect(LOWORD(wParam), HIWORD(wParam),
+                       reinterpret_cast<HMENU>(lParam));  // NOLINT(performance-no-int-to-ptr)
             return 0;
         case WM_HELP: {
-            const auto* info = reinterpret_cast<const HELPINFO*>(lParam);
+            const auto* info =
+                reinterpret_cast<const HELPINFO*>(lParam);  // NOLINT(performance-no-int-to-ptr)
             if (info != nullptr && info->iContextType == HELPINFO_MENUITEM) {
                 guarded([&] { menuHelp(*info); });
             }
