@@ -1,9 +1,15 @@
 #pragma once
 
+#include <array>
+#include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "sessions/main_presenter.h"
 #include "win32/common/ui.h"
+#include "win32/sessions/main_controls.h"
 
 namespace mnemora::win32 {
 
@@ -16,7 +22,8 @@ class TForm1 : public Window, public MainWindowView {
 
     MainPresenter& presenter() { return *presenter_; }
     // TrayPopup with its top-left corner at the screen point; returns when
-    // the menu has closed and its command has run.
+    // the menu has closed. The chosen item's command runs afterwards, from
+    // the message queue.
     void popupTrayMenu(POINT at);
 
     // MainWindowView
@@ -38,7 +45,42 @@ class TForm1 : public Window, public MainWindowView {
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    void createControls();
+    void layout();
+    void dragBand(HWND band, int& height, int minimum96, int requested);
+    [[nodiscard]] bool entryEnabled(std::size_t entry) const;
+    void command(UINT id);
+    void menuSelect(UINT item, UINT flags, HMENU menu);
+    void menuHelp(const HELPINFO& info);
+    void keepFocusOnAnEnabledControl();
+
+    TMyHLPObject& help_;
     std::unique_ptr<MainPresenter> presenter_;
+
+    std::unique_ptr<Panel> Panel_Quest;
+    std::unique_ptr<Label> Label1;
+    std::unique_ptr<Label> Label_O;
+    std::unique_ptr<Label> Label_Quest;
+    std::unique_ptr<Splitter> Splitter2;
+    std::unique_ptr<Label> Label_Text;
+    std::unique_ptr<Splitter> Splitter1;
+    std::unique_ptr<Panel> Panel_Button;
+    std::array<HWND, 4> buttons_{};  // Button_Last, Button_Next, Button_Break, Button1
+
+    GdiObject perceptionFont_;
+    GdiObject questionFont_;
+    // Device pixels; 0 when a band was dragged shut.
+    int questHeight_ = 0;
+    int buttonHeight_ = 0;
+
+    std::array<bool, 9> actionEnabled_{};
+    std::vector<bool> itemEnabled_;           // catalogue items without an action of their own
+    std::optional<std::size_t> highlighted_;  // in the open menu
+    bool menuOpen_ = false;
+    bool menuItemHelpSeen_ = false;  // the open menu has named an item for F1
+    bool minimized_ = false;
+    HWND lastFocus_ = nullptr;
+    std::deque<std::function<void()>> deferred_;
 };
 
 }  // namespace mnemora::win32
