@@ -26,11 +26,12 @@ struct BoxState {
     HWND focus = nullptr;  // the default button
 };
 
-// The text is drawn by a static control with the same rules as it is measured
-// here: words wrap, a word longer than the line (a path) breaks inside, "&"
-// is plain text.
+// The text is drawn by the same call, in the same font, as it is measured,
+// so that it breaks into the same lines: words wrap, a word longer than the
+// line (a path) breaks inside, "&" is plain text. A static control breaks a
+// line that exactly fits one character early and loses the last one.
 constexpr UINT kTextFormat = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS;
-constexpr DWORD kTextStyle = SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL;
+constexpr int kTextId = 100;
 
 SIZE measureText(const std::wstring& text, HFONT font, int maxWidth) {
     HDC dc = GetDC(nullptr);
@@ -88,6 +89,10 @@ HWND buildBox(HWND box, const BoxRequest& request) {
     if (text.cy > screenHeight * 3 / 4) {
         text = measureText(request.text, uiFont(), std::max(scaled(160), screenWidth - besideText - scaled(32)));
     }
+    // Glyphs placed at fractions of a pixel can end a few pixels past the
+    // width their advances add up to; without room for that, the end of the
+    // longest line (its full stop) would be cut off.
+    text.cx += text.cx / 50 + scaled(2);
     // A box with a word or two is not drawn narrower than a short line.
     const int minWidth = std::max(captionClientWidth(request.caption), scaled(180));
     const BoxLayout layout = layoutBox(text, iconSize, static_cast<int>(request.buttons.size()), minWidth, metrics);
@@ -96,7 +101,8 @@ HWND buildBox(HWND box, const BoxRequest& request) {
         HWND picture = makeChild(box, L"STATIC", L"", SS_ICON, layout.icon, -1);
         SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     }
-    makeChild(box, L"STATIC", request.text, kTextStyle, layout.text, -1);
+    // The text is kept as the control's own too, for screen readers and Ctrl+C.
+    makeChild(box, L"STATIC", request.text, SS_OWNERDRAW, layout.text, kTextId);
     const Answer preferred = defaultAnswer(request.buttons);
     HWND focus = nullptr;
     for (std::size_t i = 0; i < request.buttons.size(); ++i) {
@@ -138,6 +144,21 @@ INT_PTR CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
             state->done = true;
         }
         return FALSE;  // the focus goes to the default button once the box shows
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (state == nullptr || item->CtlID != kTextId) {
+            return FALSE;
+        }
+        RECT area = item->rcItem;
+        FillRect(item->hDC, &area, GetSysColorBrush(COLOR_BTNFACE));
+        SetBkMode(item->hDC, TRANSPARENT);
+        SetTextColor(item->hDC, GetSysColor(COLOR_BTNTEXT));
+        auto* old = SelectObject(item->hDC, uiFont());
+        const std::wstring& text = state->request->text;
+        DrawTextW(item->hDC, text.c_str(), static_cast<int>(text.size()), &area, kTextFormat);
+        SelectObject(item->hDC, old);
+        return TRUE;
+    }
     case WM_COMMAND: {
         if (state == nullptr || HIWORD(wParam) != BN_CLICKED) {
             return FALSE;
