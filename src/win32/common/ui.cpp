@@ -171,6 +171,15 @@ LRESULT CALLBACK Window::windowProc(HWND window, UINT message, WPARAM wParam, LP
     return self->handleMessage(message, wParam, lParam);
 }
 
+void centreOnScreen(HWND window) {
+    RECT frame{};
+    GetWindowRect(window, &frame);
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    SetWindowPos(window, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                 (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 HWND createControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style, int x96, int y96,
                    int width96, int height96, int id, DWORD exStyle) {
     HWND control = CreateWindowExW(exStyle, className, wtext(text).c_str(), style | WS_CHILD | WS_VISIBLE,

@@ -89,6 +89,10 @@ class Window {
     HWND hwnd_ = nullptr;
 };
 
+// Moves a top-level window, frame included, to the centre of the primary
+// screen (as every window of ours is placed when shown).
+void centreOnScreen(HWND window);
+
 // A standard control (L"BUTTON", L"EDIT", L"STATIC", ...) at x, y in the
 // parent at 96 pixels per inch, in the windows' font.
 HWND createControl(HWND parent, const wchar_t* className, std::string_view text, DWORD style, int x96, int y96,

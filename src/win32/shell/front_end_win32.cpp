@@ -5,7 +5,8 @@
 namespace mnemora::win32 {
 
 Win32FrontEnd::Win32FrontEnd() = default;
-Win32FrontEnd::~Win32FrontEnd() = default;
+// The tray goes first, while the main window it names is still there.
+Win32FrontEnd::~Win32FrontEnd() { trayShell_.reset(); }
 
 MainPresenter& Win32FrontEnd::createMainWindow(SessionSettings& settings, TMyHLPObject& help, RandomGenerator& random) {
     form1_ = std::make_unique<TForm1>(settings, help, random);
@@ -63,6 +64,13 @@ void Win32FrontEnd::showStartWindow() {
 
 void Win32FrontEnd::popupTrayMenu(MenuPoint at) { form1_->popupTrayMenu(POINT{at.x, at.y}); }
 
+// The loop ends once the handler running now has returned; exit code 0.
 void Win32FrontEnd::quit() { PostQuitMessage(0); }
+
+void Win32FrontEnd::closeTray() {
+    if (trayShell_) {
+        trayShell_->close();
+    }
+}
 
 }  // namespace mnemora::win32

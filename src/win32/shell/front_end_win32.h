@@ -34,6 +34,9 @@ class Win32FrontEnd : public FrontEnd {
     void popupTrayMenu(MenuPoint at) override;
     void quit() override;
 
+    // Takes the icon out of the tray, if it is still there; the end of a run.
+    void closeTray();
+
   private:
     std::unique_ptr<TForm1> form1_;
     std::unique_ptr<ParamPresenter> paramPresenter_;
