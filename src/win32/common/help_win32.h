@@ -1,14 +1,46 @@
 #pragma once
 
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
 #include "common/help_hook.h"
 
 namespace mnemora::win32 {
 
+// The viewer's entry point as HtmlHelpW takes it. The program hands it the
+// real HtmlHelpW; a test records the calls instead.
+using HtmlHelpCall = std::function<void(HWND owner, const std::wstring& file, UINT command, DWORD_PTR data)>;
+
+// The two tables of a help file that map topic numbers to pages.
+struct HelpFileMap {
+    std::string ivb;      // "/#IVB"
+    std::string strings;  // "/#STRINGS"
+};
+
+// Reads the map through the system's own help-file storage (ITStorage of
+// itss.dll). A file that opens but has no map gives empty tables; one that
+// is not a help file at all throws FileError("Cannot open file ...").
+HelpFileMap readHelpFileMap(const std::filesystem::path& file);
+
+// Our message for a topic number the help file does not have.
+std::string helpTopicMissingText(const std::filesystem::path& file, std::int32_t context);
+
 // Help through the system's HTML Help viewer (HtmlHelpW of hhctrl.ocx),
-// with the help file beside the program.
+// with the help file beside the program. A number is handed to the viewer
+// only when the file's map has it, so that the user never meets the
+// viewer's own error page; otherwise we say what is wrong ourselves.
 class Win32HelpPlatform : public HelpPlatform {
   public:
     Win32HelpPlatform();
+    // The help file looked for in `folder`, the viewer reached through `viewer`.
+    Win32HelpPlatform(std::filesystem::path folder, HtmlHelpCall viewer);
+    // Closes every help window the viewer opened for us: it would otherwise
+    // outlive the program.
     ~Win32HelpPlatform() override;
     Win32HelpPlatform(const Win32HelpPlatform&) = delete;
     Win32HelpPlatform& operator=(const Win32HelpPlatform&) = delete;
@@ -16,6 +48,21 @@ class Win32HelpPlatform : public HelpPlatform {
     [[nodiscard]] bool shiftDown() const override;
     void plainMessage(const std::string& text) override;
     void htmlHelp(std::string_view file, std::uint32_t command, std::int32_t data) override;
+
+  private:
+    // Last write time and size: the map is read again only when they change.
+    struct FileStamp {
+        std::uint64_t size = 0;
+        std::uint64_t written = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+
+    std::filesystem::path folder_;
+    HtmlHelpCall viewer_;
+    std::filesystem::path mapFile_;
+    std::optional<FileStamp> mapStamp_;
+    HelpFileMap map_;
+    bool viewerOpened_ = false;
 };
 
 }  // namespace mnemora::win32
