@@ -6,13 +6,13 @@
 
 #include <htmlhelp.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "../help/chm_writer.h"
-#include "help/help_map.h"
 #include "platform/path_text.h"
 #include "platform/places.h"
 #include "recording_boxes.h"
@@ -27,8 +27,11 @@ struct ViewerCall {
     DWORD_PTR data = 0;
 };
 
-// A help file whose map knows the given numbers, each at its own page.
-std::string helpFileMapping(const std::vector<std::int32_t>& contexts) {
+// A help file whose map knows the given numbers, each at its own page
+// "/page<number>.htm", the map naming it `prefix` + "page<number>.htm".
+// Pages of numbers in `missing` are left out of the file.
+std::string helpFileMapping(const std::vector<std::int32_t>& contexts, const std::string& prefix = "",
+                            const std::vector<std::int32_t>& missing = {}) {
     std::string ivb(4, '\0');
     std::string strings(1, '\0');  // offset 0 names nothing, as a compiler writes it
     for (const std::int32_t context : contexts) {
@@ -39,17 +42,21 @@ std::string helpFileMapping(const std::vector<std::int32_t>& contexts) {
         for (int i = 0; i < 4; ++i) {
             ivb.push_back(static_cast<char>((offset >> (8 * i)) & 0xFF));
         }
-        strings += "page" + std::to_string(context) + ".htm";
+        strings += prefix + "page" + std::to_string(context) + ".htm";
         strings.push_back('\0');
+    }
+    test::ChmLayout layout;
+    for (const std::int32_t context : contexts) {
+        if (std::find(missing.begin(), missing.end(), context) == missing.end()) {
+            layout.add("/page" + std::to_string(context) + ".htm", "<html></html>");
+        }
     }
     const auto bytes = static_cast<std::uint32_t>(ivb.size() - 4);
     for (int i = 0; i < 4; ++i) {
         ivb[static_cast<std::size_t>(i)] = static_cast<char>((bytes >> (8 * i)) & 0xFF);
     }
-    test::ChmLayout layout;
     layout.add("/#IVB", ivb);
     layout.add("/#STRINGS", strings);
-    layout.add("/index.htm", "<html></html>");
     return test::writeChm(layout);
 }
 
@@ -72,16 +79,25 @@ TEST(Win32Help, OnlyNumbersInTheFilesMapReachTheViewerAndEveryOtherRequestIsExpl
         std::string fileBytes;  // empty: no file at all
         std::int32_t context;
         bool reachesViewer;
+        std::wstring viewerFileTail;  // after the file's path
+        UINT viewerCommand;
         std::string plain;  // the start of the one plain box, if any
         std::string error;  // the one error box, if any
     };
     const std::vector<Case> cases = {
-        {"mapped number", helpFileMapping({1000, 1010, 5240}), 5240, true, "", ""},
-        {"number not in the map", helpFileMapping({1000, 1010}), 4020, false,
+        {"mapped number", helpFileMapping({1000, 1010, 5240}), 5240, true, L"", HH_HELP_CONTEXT, "", ""},
+        // As our help compiler writes it: the map names the pages by the
+        // build folder's path, which the viewer would not find by number.
+        {"page named by a build path", helpFileMapping({1000, 2010}, "/home/me/build/help/stage/"), 2010, true,
+         L"::/page2010.htm", HH_DISPLAY_TOPIC, "", ""},
+        {"number not in the map", helpFileMapping({1000, 1010}), 4020, false, L"", 0,
          "В файле справки " + where + " нет раздела 4020.", ""},
-        {"file without a map", missingMapFile, 1000, false, "В файле справки " + where + " нет раздела 1000.", ""},
-        {"no file", "", 1000, false, "Не найден файл справки vantero.chm. Искали:\n" + where, ""},
-        {"not a help file", std::string(5000, 'x'), 1000, false, "", "Cannot open file " + where + "."},
+        {"mapped page missing from the file", helpFileMapping({1000, 3000}, "", {3000}), 3000, false, L"", 0,
+         "В файле справки " + where + " нет раздела 3000.", ""},
+        {"file without a map", missingMapFile, 1000, false, L"", 0,
+         "В файле справки " + where + " нет раздела 1000.", ""},
+        {"no file", "", 1000, false, L"", 0, "Не найден файл справки vantero.chm. Искали:\n" + where, ""},
+        {"not a help file", std::string(5000, 'x'), 1000, false, L"", 0, "", "Cannot open file " + where + "."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -94,15 +110,16 @@ TEST(Win32Help, OnlyNumbersInTheFilesMapReachTheViewerAndEveryOtherRequestIsExpl
         {
             Win32HelpPlatform help(dir.path(), [&](HWND, const std::wstring& file, UINT command, DWORD_PTR data) {
                 calls.push_back({file, command, data});
+                return HWND{nullptr};
             });
             help.htmlHelp("vantero.chm", kHtmlHelpContextCommand, c.context);
         }
         if (c.reachesViewer) {
             // The request, then the viewer's windows closed as the program ends.
             ASSERT_EQ(calls.size(), 2U);
-            EXPECT_EQ(calls[0].file, chm.wstring());
-            EXPECT_EQ(calls[0].command, static_cast<UINT>(HH_HELP_CONTEXT));
-            EXPECT_EQ(calls[0].data, static_cast<DWORD_PTR>(c.context));
+            EXPECT_EQ(calls[0].file, chm.wstring() + c.viewerFileTail);
+            EXPECT_EQ(calls[0].command, c.viewerCommand);
+            EXPECT_EQ(calls[0].data, c.viewerCommand == HH_HELP_CONTEXT ? static_cast<DWORD_PTR>(c.context) : 0U);
             EXPECT_EQ(calls[1].command, static_cast<UINT>(HH_CLOSE_ALL));
         } else {
             // Not even a closing call: the viewer was never started.
@@ -123,6 +140,7 @@ TEST(Win32Help, AFileReplacedBetweenRequestsIsReadAgainAndNeverKeptOpen) {
         if (command == HH_HELP_CONTEXT) {
             shown.push_back(static_cast<std::int32_t>(data));
         }
+        return HWND{nullptr};
     });
     help.htmlHelp("vantero.chm", kHtmlHelpContextCommand, 1000);
     // Removing the file succeeds only if nothing of ours holds it.
@@ -151,10 +169,16 @@ TEST(Win32Help, TheShippedHelpFileMapsTheProgramsTopicsThroughTheSystemReader) {
         GTEST_SKIP() << "no vantero.chm beside this program or above it (scripts/windows puts one there)";
     }
     const HelpFileMap map = readHelpFileMap(chm);
-    for (const std::int32_t context : {1000, 1010, 2000, 2300, 3000, 4000, 5000, 5240}) {
-        EXPECT_TRUE(findContextTopic(map.ivb, map.strings, context).has_value()) << context;
+    const std::vector<std::pair<std::int32_t, std::string>> pages = {
+        {1000, "/work.htm"}, {1010, "/windows.htm"}, {2000, "/lists/list01.htm"}, {5240, "/chart/column24.htm"}};
+    for (const auto& [context, page] : pages) {
+        ASSERT_TRUE(map.contains(context)) << context;
+        EXPECT_EQ(map.at(context).page, page) << context;
     }
-    EXPECT_FALSE(findContextTopic(map.ivb, map.strings, 999).has_value());
+    for (const std::int32_t context : {2300, 3000, 4000, 5000}) {
+        EXPECT_TRUE(map.contains(context)) << context;
+    }
+    EXPECT_FALSE(map.contains(999));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include <utility>
+#include <vector>
 
 #include "core/error.h"
 #include "help/help_limits.h"
@@ -131,12 +132,14 @@ HtmlHelpFunction htmlHelpFunction() {
     return function;
 }
 
-void systemViewer(HWND owner, const std::wstring& file, UINT command, DWORD_PTR data) {
+HWND systemViewer(HWND owner, const std::wstring& file, UINT command, DWORD_PTR data) {
     if (const HtmlHelpFunction function = htmlHelpFunction()) {
-        function(owner, file.empty() ? nullptr : file.c_str(), command, data);
-    } else if (command != HH_CLOSE_ALL) {
+        return function(owner, file.empty() ? nullptr : file.c_str(), command, data);
+    }
+    if (command != HH_CLOSE_ALL) {
         messageBoxes().plain("Не удалось загрузить программу показа справки hhctrl.ocx из системной папки Windows.");
     }
+    return nullptr;
 }
 
 }  // namespace
@@ -153,9 +156,27 @@ HelpFileMap readHelpFileMap(const std::filesystem::path& file) {
                                     storage.out()))) {
         cannotOpen(file);
     }
+    IStorage& archive = *storage.operator->();
+    const auto exists = [&](const std::string& path) {
+        // Archive paths start with "/", which the storage's names leave out.
+        ComPtr<IStream> stream;
+        return SUCCEEDED(archive.OpenStream(wtext(std::string_view(path).substr(1)).c_str(), nullptr,
+                                            STGM_READ | STGM_SHARE_EXCLUSIVE, 0, stream.out()));
+    };
     HelpFileMap map;
-    map.ivb = readStream(*storage.operator->(), L"#IVB");
-    map.strings = readStream(*storage.operator->(), L"#STRINGS");
+    for (ContextMapEntry& entry : parseContextMap(readStream(archive, L"#IVB"), readStream(archive, L"#STRINGS"))) {
+        if (map.contains(entry.context)) {
+            continue;
+        }
+        TopicName name = splitTopicName(entry.name);
+        const std::vector<std::string> candidates = topicPathCandidates(name.path);
+        for (const std::string& candidate : candidates) {
+            if (exists(candidate)) {
+                map[entry.context] = {candidate, std::move(name.fragment), candidate == candidates.front()};
+                break;
+            }
+        }
+    }
     return map;
 }
 
@@ -169,9 +190,10 @@ Win32HelpPlatform::Win32HelpPlatform(std::filesystem::path folder, HtmlHelpCall 
     : folder_(std::move(folder)), viewer_(std::move(viewer)) {}
 
 Win32HelpPlatform::~Win32HelpPlatform() {
-    if (viewerOpened_) {
-        viewer_(nullptr, std::wstring(), HH_CLOSE_ALL, 0);
+    if (!viewerOpened_) {
+        return;
     }
+    viewer_(nullptr, std::wstring(), HH_CLOSE_ALL, 0);
 }
 
 bool Win32HelpPlatform::shiftDown() const { return GetKeyState(VK_SHIFT) < 0; }
@@ -203,12 +225,21 @@ void Win32HelpPlatform::htmlHelp(std::string_view file, std::uint32_t command, s
         mapFile_ = path;
         mapStamp_ = stamp;
     }
-    if (!findContextTopic(map_.ivb, map_.strings, data)) {
+    const auto topic = map_.find(data);
+    if (topic == map_.end()) {
         messageBoxes().plain(helpTopicMissingText(path, data));
         return;
     }
     viewerOpened_ = true;
-    viewer_(GetActiveWindow(), path.wstring(), command, static_cast<DWORD_PTR>(static_cast<std::uint32_t>(data)));
+    if (topic->second.namedAsInFile) {
+        viewer_(GetActiveWindow(), path.wstring(), command, static_cast<DWORD_PTR>(static_cast<std::uint32_t>(data)));
+    } else {
+        std::string page = topic->second.page;
+        if (!topic->second.fragment.empty()) {
+            page += "#" + topic->second.fragment;
+        }
+        viewer_(GetActiveWindow(), path.wstring() + L"::" + wtext(page), HH_DISPLAY_TOPIC, 0);
+    }
 }
 
 }  // namespace mnemora::win32

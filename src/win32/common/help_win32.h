@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -12,18 +13,26 @@
 
 namespace mnemora::win32 {
 
-// The viewer's entry point as HtmlHelpW takes it. The program hands it the
-// real HtmlHelpW; a test records the calls instead.
-using HtmlHelpCall = std::function<void(HWND owner, const std::wstring& file, UINT command, DWORD_PTR data)>;
+// The viewer's entry point as HtmlHelpW takes it, giving the viewer's window.
+// The program hands it the real HtmlHelpW; a test records the calls instead.
+using HtmlHelpCall = std::function<HWND(HWND owner, const std::wstring& file, UINT command, DWORD_PTR data)>;
 
-// The two tables of a help file that map topic numbers to pages.
-struct HelpFileMap {
-    std::string ivb;      // "/#IVB"
-    std::string strings;  // "/#STRINGS"
+// Where a topic number leads in a help file.
+struct HelpTopic {
+    std::string page;      // the archive path that exists ("/lists/list01.htm")
+    std::string fragment;  // the place in it, or empty
+    // The map names the page as the archive has it, so the viewer finds it by
+    // the number alone. A help compiler may instead write its own build path
+    // ("/home/me/help/work.htm"); the page is then opened by its name.
+    bool namedAsInFile = true;
 };
 
+// The numbers of a help file's map ("/#IVB" with "/#STRINGS") whose page is
+// in the file; the first entry of a number counts.
+using HelpFileMap = std::map<std::int32_t, HelpTopic>;
+
 // Reads the map through the system's own help-file storage (ITStorage of
-// itss.dll). A file that opens but has no map gives empty tables; one that
+// itss.dll). A file that opens but has no map gives an empty one; one that
 // is not a help file at all throws FileError("Cannot open file ...").
 HelpFileMap readHelpFileMap(const std::filesystem::path& file);
 
