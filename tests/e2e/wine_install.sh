@@ -56,10 +56,10 @@ check_package() {
 
   if [ "$start" -eq 1 ]; then
     wine_start_in "$dir" "program-$name" "C:\\$program_files\\Vantero\\Mnemora\\mnemora.exe"
-    wine_wait_window 300 '^Мнемора' || wine_fail "$name: the installed program showed no window"
+    wine_wait_window 300 '^"Мнемора"$' || wine_fail "$name: the installed program showed no window"
     sleep 2
     kill -0 "$wine_last_pid" 2>/dev/null || wine_fail "$name: the installed program ended by itself"
-    echo "$name: the installed program runs and shows \"$(xdotool getwindowname "$(wine_window '^Мнемора')")\""
+    echo "$name: the installed program runs and shows \"$(xdotool getwindowname "$(wine_window '^"Мнемора"$')")\""
     wine_shot "installed-$name"
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w 2>/dev/null || true
