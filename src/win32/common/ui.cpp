@@ -194,7 +194,8 @@ void setHelpContext(HWND window, int context) { SetWindowContextHelpId(window, s
 void setHelpHandler(TMyHLPObject* help) { helpHandler = help; }
 
 void helpForFocus(HWND focus) {
-    if (helpHandler == nullptr) {
+    // A window that a modal one has disabled takes no F1 of its own.
+    if (helpHandler == nullptr || (focus != nullptr && IsWindowEnabled(GetAncestor(focus, GA_ROOT)) == 0)) {
         return;
     }
     std::vector<int> chain;
