@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "win32_windows.h"
 #include "win32/chart/chart_window.h"
 
 namespace mnemora::win32 {
@@ -124,8 +125,7 @@ TEST(ChartWindow, ButtonReleasesOverTheGridReachTheChart) {
     ChartController controller([] { return std::string("01.02.2026 03:04"); });
     TFormEditTest window(controller, help);
     if (window.hwnd() == nullptr) {
-        GTEST_SKIP() << "wine could make no window: give it a display, or the null graphics driver "
-                        "(HKCU\\Software\\Wine\\Drivers, Graphics=null)";
+        GTEST_SKIP() << test::kNoWindowsHere;
     }
     RecordingBoxes boxes;
     setMessageBoxes(&boxes);

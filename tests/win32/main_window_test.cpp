@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "recording_boxes.h"
+#include "win32_windows.h"
 #include "sessions/tray_catalogue.h"
 #include "temp_dir.h"
 #include "win32/sessions/tray_menu.h"
@@ -94,9 +95,7 @@ class MainWindowTest : public ::testing::Test {
     ~MainWindowTest() override { pump(); }
     void SetUp() override {
         if (form.hwnd() == nullptr) {
-            GTEST_SKIP()
-                << "no window can be made here: wine needs a display, or its null graphics driver "
-                   "(HKCU\\Software\\Wine\\Drivers, Graphics=null)";
+            GTEST_SKIP() << test::kNoWindowsHere;
         }
     }
 

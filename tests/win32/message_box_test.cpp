@@ -6,20 +6,10 @@
 #include <vector>
 
 #include "recording_boxes.h"
+#include "win32_windows.h"
 
 namespace mnemora::win32 {
 namespace {
-
-// Whether this process can make windows at all: wine without a display
-// driver (no DISPLAY and no null driver configured) cannot.
-bool windowsCanBeMade() {
-    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    DestroyWindow(probe);
-    return true;
-}
 
 bool inside(const RECT& r, SIZE client) {
     return r.left >= 0 && r.top >= 0 && r.right <= client.cx && r.bottom <= client.cy;
@@ -140,9 +130,8 @@ void CALLBACK answerBox(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 TEST(QuestionBox, AnswersByKeyAndCloseBoxWithEnglishButtonsCentredOnTheScreen) {
-    if (!windowsCanBeMade()) {
-        GTEST_SKIP() << "wine has no display driver here: give it DISPLAY, or Graphics=null under "
-                        "HKCU\\Software\\Wine\\Drivers";
+    if (!test::windowsCanBeMade()) {
+        GTEST_SKIP() << test::kNoWindowsHere;
     }
     test::RecordingHelp helpPlatform;
     TMyHLPObject help(helpPlatform);

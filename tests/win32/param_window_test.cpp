@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "win32_windows.h"
 #include "recording_boxes.h"
 #include "settings/memory_store.h"
 #include "settings/param_presenter.h"
@@ -169,9 +170,7 @@ TEST(ParamWindow, UserEditsReachTheRecordAndShownValuesDoNot) {
     presenter.onClosed = [&] { ++closings; };
     TFormParam form(presenter);
     if (form.hwnd() == nullptr) {
-        // Wine makes no window without a display unless its prefix names the
-        // null graphics driver (HKCU\Software\Wine\Drivers, Graphics=null).
-        GTEST_SKIP() << "no window can be made here: no display and no null graphics driver";
+        GTEST_SKIP() << test::kNoWindowsHere;
     }
     presenter.FormShow();
     EXPECT_EQ(values.Click, -1);

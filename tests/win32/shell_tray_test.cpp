@@ -6,20 +6,10 @@
 #include <vector>
 
 #include "recording_boxes.h"
+#include "win32_windows.h"
 
 namespace mnemora::win32 {
 namespace {
-
-// Whether this process can make windows at all: wine without a display
-// driver (no DISPLAY and no null driver configured) cannot.
-bool windowsCanBeMade() {
-    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-    if (probe == nullptr) {
-        return false;
-    }
-    DestroyWindow(probe);
-    return true;
-}
 
 class NoSettings : public SessionSettings {
   public:
@@ -67,9 +57,8 @@ TEST(TrayIcon, TheControllersRecordBecomesTheShellsWithTheRealHandles) {
 // icon added, added again when the task bar restarts, the callback routed
 // to the controller, and the icon taken out when the shell goes.
 TEST(TrayIcon, MainWindowMessagesReachTheControllerAndTheIconIsTakenOutAtTheEnd) {
-    if (!windowsCanBeMade()) {
-        GTEST_SKIP() << "wine has no display driver here: give it DISPLAY, or Graphics=null under "
-                        "HKCU\\Software\\Wine\\Drivers";
+    if (!test::windowsCanBeMade()) {
+        GTEST_SKIP() << test::kNoWindowsHere;
     }
     NoSettings settings;
     test::RecordingHelp helpPlatform;

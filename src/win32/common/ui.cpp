@@ -60,7 +60,7 @@ COLORREF colorRef(TColor color) {
     return RGB(redOf(color), greenOf(color), blueOf(color));
 }
 
-HFONT createFont(const TFont& font) {
+LOGFONTW logFontFor(const TFont& font) {
     LOGFONTW log{};
     log.lfHeight = font.Height;
     log.lfWeight = font.Style.bold ? FW_BOLD : FW_NORMAL;
@@ -74,6 +74,11 @@ HFONT createFont(const TFont& font) {
     log.lfPitchAndFamily = DEFAULT_PITCH;
     const std::wstring face = wtext(font.Name);
     face.copy(log.lfFaceName, LF_FACESIZE - 1);
+    return log;
+}
+
+HFONT createFont(const TFont& font) {
+    const LOGFONTW log = logFontFor(font);
     return CreateFontIndirectW(&log);
 }
 

@@ -33,6 +33,8 @@ int scaled(int pixels96);
 // A plain colour for a colour value; system colours as the desktop has them now.
 COLORREF colorRef(TColor color);
 
+// The font description as GDI asks for it: height, styles, character set, face.
+LOGFONTW logFontFor(const TFont& font);
 // A GDI font for a font description; the caller deletes it (DeleteObject).
 HFONT createFont(const TFont& font);
 // The windows' own font, "MS Sans Serif" 8 points, made once for the run.

@@ -3,8 +3,10 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
+#include <algorithm>
 #include <array>
 #include <cwchar>
+#include <iterator>
 #include <string>
 
 #include "win32/common/ui.h"
@@ -72,23 +74,15 @@ std::wstring dialogFace(const std::string& name) {
 }  // namespace
 
 LOGFONTW fontDialogStart(const TFont& font, int dpi, std::wstring_view standInFace) {
-    LOGFONTW log{};
+    LOGFONTW log = logFontFor(font);
     log.lfHeight = font.PixelsPerInch == dpi || font.PixelsPerInch <= 0
                        ? font.Height
                        : mnemora::MulDiv(font.Height, dpi, font.PixelsPerInch);
-    log.lfWeight = font.Style.bold ? FW_BOLD : FW_NORMAL;
-    log.lfItalic = font.Style.italic ? TRUE : FALSE;
-    log.lfUnderline = font.Style.underline ? TRUE : FALSE;
-    log.lfStrikeOut = font.Style.strikeout ? TRUE : FALSE;
-    log.lfCharSet = font.Charset;
-    log.lfOutPrecision = OUT_DEFAULT_PRECIS;
-    log.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    log.lfQuality = DEFAULT_QUALITY;
-    log.lfPitchAndFamily = DEFAULT_PITCH;
     std::wstring face = dialogFace(font.Name);
     if (!standInFace.empty() && !sameFace(standInFace, face)) {
         face = standInFace.substr(0, LF_FACESIZE - 1);
     }
+    std::fill(std::begin(log.lfFaceName), std::end(log.lfFaceName), L'\0');
     face.copy(log.lfFaceName, face.size());
     return log;
 }

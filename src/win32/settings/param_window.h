@@ -5,7 +5,7 @@
 
 #include "settings/param_presenter.h"
 #include "win32/common/ui.h"
-#include "win32/settings/child_host.h"
+#include "win32/common/child_host.h"
 
 namespace mnemora::win32 {
 

@@ -6,7 +6,7 @@
 
 #include "shell/about_presenter.h"
 #include "win32/common/ui.h"
-#include "win32/settings/child_host.h"
+#include "win32/common/child_host.h"
 
 namespace mnemora::win32 {
 

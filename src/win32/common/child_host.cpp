@@ -1,4 +1,4 @@
-#include "win32/settings/child_host.h"
+#include "win32/common/child_host.h"
 
 namespace mnemora::win32 {
 
