@@ -32,6 +32,7 @@ TEST_F(StartupTest, WithoutATrayTheMainWindowIsShownInsteadOfVanishing) {
     EXPECT_TRUE(run->form().isVisible());
     EXPECT_EQ(run->form().windowTitle(), "Мнемора (Версия 1.01) ");
     EXPECT_TRUE(boxes.fatals.empty());
+    QCoreApplication::processEvents();
     EXPECT_TRUE(run->startWindow().isVisible());  // a first start shows the start window
 }
 

@@ -118,7 +118,12 @@ void MnemoraApp::showAboutWindow() { aboutWindow().ShowModal(); }
 
 void MnemoraApp::showChartWindow() { chartWindow().showChart(); }
 
-void MnemoraApp::showStartWindow() { startWindow().show(); }
+// Built and shown from the first turn of the event loop: the tray icon,
+// added just before, reaches the desktop without waiting for the window's
+// widgets and fonts.
+void MnemoraApp::showStartWindow() {
+    QMetaObject::invokeMethod(qApp, [this] { startWindow().show(); }, Qt::QueuedConnection);
+}
 
 void MnemoraApp::popupTrayMenu(MenuPoint at) { form_->trayPopup()->exec(QPoint(at.x, at.y)); }
 
