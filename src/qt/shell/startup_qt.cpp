@@ -122,7 +122,9 @@ void MnemoraApp::showChartWindow() { chartWindow().showChart(); }
 // added just before, reaches the desktop without waiting for the window's
 // widgets and fonts.
 void MnemoraApp::showStartWindow() {
-    QMetaObject::invokeMethod(qApp, [this] { startWindow().show(); }, Qt::QueuedConnection);
+    // Queued on the main window, which this run owns: a run ended before
+    // the loop turned (a test's) drops the call with it.
+    QMetaObject::invokeMethod(form_.get(), [this] { startWindow().show(); }, Qt::QueuedConnection);
 }
 
 void MnemoraApp::popupTrayMenu(MenuPoint at) { form_->trayPopup()->exec(QPoint(at.x, at.y)); }
