@@ -99,13 +99,27 @@ TEST(TrayIcon, MainWindowMessagesReachTheControllerAndTheIconIsTakenOutAtTheEnd)
         SendMessageW(form.hwnd(), kTrayNotifyMessage, 1, MAKELPARAM(WM_LBUTTONUP, 7));
         SendMessageW(form.hwnd(), kTrayNotifyMessage, 1, MAKELPARAM(WM_LBUTTONDBLCLK, 7));
         EXPECT_EQ(restores, 2);
+
+        // Under a modal window the icon does nothing, and the windows the
+        // modal one disabled come back when it ends.
+        ShowWindow(form.hwnd(), SW_SHOWNA);
+        {
+            const ModalScope modal;
+            EXPECT_EQ(IsWindowEnabled(form.hwnd()), FALSE);
+            SendMessageW(form.hwnd(), kTrayNotifyMessage, 1, WM_LBUTTONDBLCLK);
+            EXPECT_EQ(restores, 2);
+        }
+        EXPECT_NE(IsWindowEnabled(form.hwnd()), FALSE);
+        SendMessageW(form.hwnd(), kTrayNotifyMessage, 1, WM_LBUTTONDBLCLK);
+        EXPECT_EQ(restores, 3);
+        ShowWindow(form.hwnd(), SW_HIDE);
     }
     ASSERT_EQ(calls.size(), 3U);
     EXPECT_EQ(calls[2].first, static_cast<DWORD>(NIM_DELETE));
     EXPECT_EQ(calls[2].second.hWnd, form.hwnd());
     // The window's messages no longer go to the shell that has gone.
     SendMessageW(form.hwnd(), kTrayNotifyMessage, 1, WM_LBUTTONDBLCLK);
-    EXPECT_EQ(restores, 2);
+    EXPECT_EQ(restores, 3);
 }
 
 }  // namespace

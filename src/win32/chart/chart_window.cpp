@@ -312,6 +312,9 @@ std::optional<std::string> TFormEditTest::runFileDialog(const ChartDialog& dialo
     // The chosen file need not exist (opening it then reports that), saving
     // over a file asks nothing, and the current folder stays as it was.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLESIZING;
+    // The system's dialog disables only the chart; the other windows and the
+    // tray wait for it as they wait for a box of ours.
+    const ModalScope modal(hwnd());
     const auto run = [&] { return (save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn)) != 0; };
     bool chosen = run();
     if (!chosen && CommDlgExtendedError() == FNERR_INVALIDFILENAME && name[0] != L'\0') {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "core/app_title.h"
 
@@ -190,13 +191,6 @@ INT_PTR CALLBACK boxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-BOOL CALLBACK collectEnabled(HWND window, LPARAM list) {
-    if (IsWindowEnabled(window) != 0 && IsWindowVisible(window) != 0) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
-    }
-    return TRUE;
-}
-
 // An in-memory dialog template with no controls: the box makes its own once
 // it knows its text's size.
 std::vector<WORD> boxTemplate(const std::wstring& caption) {
@@ -217,8 +211,8 @@ Answer runBox(const BoxRequest& request, TMyHLPObject* help) {
     state.answer = escapeAnswer(request.buttons);
 
     // Modal over every window of ours; it stays above the one in front.
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&disabled));
+    std::optional<ModalScope> modal(std::in_place);
+    const std::vector<HWND>& disabled = modal->disabled();
     // Owned by the window of ours the user works in, so that it stays in
     // front of it; otherwise (say, from the tray menu) it stands alone, with
     // a task-bar button of its own.
@@ -231,9 +225,6 @@ Answer runBox(const BoxRequest& request, TMyHLPObject* help) {
                                           boxProc, reinterpret_cast<LPARAM>(&state));
     if (box == nullptr) {
         return state.answer;
-    }
-    for (HWND w : disabled) {
-        EnableWindow(w, FALSE);
     }
     MessageBeep(request.sound);
     ShowWindow(box, SW_SHOW);
@@ -263,11 +254,7 @@ Answer runBox(const BoxRequest& request, TMyHLPObject* help) {
     }
     // The windows come back before the box goes, so that Windows gives the
     // activation back to the one that had it.
-    for (HWND w : disabled) {
-        if (IsWindow(w) != 0) {
-            EnableWindow(w, TRUE);
-        }
-    }
+    modal.reset();
     DestroyWindow(box);
     if (quit) {
         // The loop below ours ends too.

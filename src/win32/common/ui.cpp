@@ -1,5 +1,6 @@
 #include "win32/common/ui.h"
 
+#include <stdexcept>
 #include <vector>
 
 #include "common/message_boxes.h"
@@ -167,13 +168,22 @@ LRESULT CALLBACK Window::windowProc(HWND window, UINT message, WPARAM wParam, LP
         self->hwnd_ = nullptr;
         return DefWindowProcW(window, message, wParam, lParam);
     }
-    if (self->messageHook) {
-        LRESULT result = 0;
-        if (self->messageHook(message, wParam, lParam, result)) {
-            return result;
+    // No exception may unwind through the system's code that called us: a
+    // handler that missed its own guard still ends here, with the error box.
+    try {
+        if (self->messageHook) {
+            LRESULT result = 0;
+            if (self->messageHook(message, wParam, lParam, result)) {
+                return result;
+            }
         }
+        return self->handleMessage(message, wParam, lParam);
+    } catch (const std::exception& failure) {
+        messageBoxes().error(errorBoxText(failure));
+    } catch (...) {
+        messageBoxes().error(errorBoxText(std::runtime_error("Unknown failure")));
     }
-    return self->handleMessage(message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void centreOnScreen(HWND window) {
@@ -245,30 +255,43 @@ BOOL CALLBACK collectEnabled(HWND window, LPARAM list) {
     return TRUE;
 }
 
+int modalDepth = 0;
+
 }  // namespace
 
-void runModal(HWND window, HWND owner) {
-    std::vector<HWND> disabled;
-    EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&disabled));
-    for (HWND w : disabled) {
-        if (w != window) {
-            EnableWindow(w, FALSE);
+ModalScope::ModalScope(HWND keep) {
+    EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&disabled_));
+    std::erase(disabled_, keep);
+    for (HWND w : disabled_) {
+        EnableWindow(w, FALSE);
+    }
+    ++modalDepth;
+}
+
+ModalScope::~ModalScope() {
+    --modalDepth;
+    for (HWND w : disabled_) {
+        if (IsWindow(w) != 0) {
+            EnableWindow(w, TRUE);
         }
     }
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+}
+
+bool ModalScope::active() { return modalDepth > 0; }
+
+void runModal(HWND window, HWND owner) {
     MSG message{};
     bool quit = false;
-    while (IsWindow(window) != 0 && IsWindowVisible(window) != 0) {
-        if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
-            quit = true;
-            break;
-        }
-        dispatch(message);
-    }
-    for (HWND w : disabled) {
-        if (w != window && IsWindow(w) != 0) {
-            EnableWindow(w, TRUE);
+    {
+        const ModalScope modal(window);
+        ShowWindow(window, SW_SHOW);
+        SetForegroundWindow(window);
+        while (IsWindow(window) != 0 && IsWindowVisible(window) != 0) {
+            if (GetMessageW(&message, nullptr, 0, 0) <= 0) {
+                quit = true;
+                break;
+            }
+            dispatch(message);
         }
     }
     if (owner != nullptr && IsWindowVisible(owner) != 0) {

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "common/help_hook.h"
@@ -113,6 +114,25 @@ int runMessageLoop();
 // Shows the window modally: every other window of ours is disabled until
 // it is hidden or destroyed; then the owner comes back to the front.
 void runModal(HWND window, HWND owner);
+
+// While one lives, a modal window or box of ours (or a system dialog) is up:
+// every other visible window of ours is disabled, and the tray does nothing.
+// The windows come back however the scope ends, an exception included.
+class ModalScope {
+  public:
+    // `keep`: the modal window itself, left as it is.
+    explicit ModalScope(HWND keep = nullptr);
+    ~ModalScope();
+    ModalScope(const ModalScope&) = delete;
+    ModalScope& operator=(const ModalScope&) = delete;
+
+    [[nodiscard]] const std::vector<HWND>& disabled() const { return disabled_; }
+    // True while any scope lives.
+    static bool active();
+
+  private:
+    std::vector<HWND> disabled_;
+};
 // One message of a loop: F1 for help, keyboard navigation of dialogs.
 void dispatch(MSG& message);
 

@@ -322,11 +322,11 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
                 if (wParam == SIZE_MINIMIZED) {
                     if (!minimized_) {
                         minimized_ = true;
-                        presenter_->windowMinimized();
+                        guarded([this] { presenter_->windowMinimized(); });
                     }
                 } else if (minimized_) {
                     minimized_ = false;
-                    presenter_->windowUnminimized(IsWindowVisible(hwnd()) != 0);
+                    guarded([this] { presenter_->windowUnminimized(IsWindowVisible(hwnd()) != 0); });
                 }
             }
             layout();
@@ -348,7 +348,7 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             } else if (HIWORD(wParam) == BN_CLICKED) {
                 for (const ButtonPlace& b : kButtons) {
                     if (static_cast<UINT>(b.id) == id) {
-                        presenter_->actionExecuted(b.action);
+                        guarded([&] { presenter_->actionExecuted(b.action); });
                     }
                 }
             }
@@ -376,9 +376,11 @@ LRESULT TForm1::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:
             // The close query decides; a close it allows ends the program.
-            if (presenter_->FormCloseQuery()) {
-                ShowWindow(hwnd(), SW_HIDE);
-            }
+            guarded([this] {
+                if (presenter_->FormCloseQuery()) {
+                    ShowWindow(hwnd(), SW_HIDE);
+                }
+            });
             return 0;
         default:
             return defaultProc(message, wParam, lParam);

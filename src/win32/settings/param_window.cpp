@@ -156,7 +156,7 @@ void TFormParam::createGeneralPage(HWND page) {
                 GetClientRect(panel, &inside);
                 const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
                 if (pressed && PtInRect(&inside, at) != 0) {
-                    presenter_.PanelColorClick();
+                    guarded([this] { presenter_.PanelColorClick(); });
                 }
                 result = 0;
                 return true;

@@ -76,9 +76,13 @@ bool Win32TrayShell::onMainWindowMessage(UINT message, WPARAM wParam, LPARAM lPa
         return false;
     }
     if (message == kTrayNotifyMessage) {
-        // The mouse message is in the low word; the rest is zero from the
-        // shell, but other senders may leave bits there.
-        guarded([&] { tray_->WMTrayNotify(LOWORD(lParam)); });
+        // Under a modal window or box the icon does nothing: a menu or a
+        // second modal window over the first would run its handlers inside
+        // the first one's loop. The mouse message is in the low word; the
+        // rest is zero from the shell, but other senders may leave bits there.
+        if (!ModalScope::active()) {
+            guarded([&] { tray_->WMTrayNotify(LOWORD(lParam)); });
+        }
         return true;
     }
     if (taskbarCreated_ != 0 && message == taskbarCreated_) {
