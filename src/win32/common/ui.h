@@ -8,8 +8,8 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "common/help_hook.h"
 #include "common/message_boxes.h"
@@ -133,6 +133,7 @@ class ModalScope {
   private:
     std::vector<HWND> disabled_;
 };
+
 // One message of a loop: F1 for help, keyboard navigation of dialogs.
 void dispatch(MSG& message);
 
