@@ -124,7 +124,16 @@ void MnemoraApp::showChartWindow() { chartWindow().showChart(); }
 void MnemoraApp::showStartWindow() {
     // Queued on the main window, which this run owns: a run ended before
     // the loop turned (a test's) drops the call with it.
-    QMetaObject::invokeMethod(form_.get(), [this] { startWindow().show(); }, Qt::QueuedConnection);
+    // In front: where no tray took the main window, that one is on screen too.
+    QMetaObject::invokeMethod(
+        form_.get(),
+        [this] {
+            TFormStart& start = startWindow();
+            start.show();
+            start.raise();
+            start.activateWindow();
+        },
+        Qt::QueuedConnection);
 }
 
 void MnemoraApp::popupTrayMenu(MenuPoint at) { form_->trayPopup()->exec(QPoint(at.x, at.y)); }
